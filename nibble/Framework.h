@@ -1,0 +1,66 @@
+// Small stand-ins for the file, string and exception classes that the nibble library
+// and the console tools build on: CString is a byte string, CFile a binary file over a
+// POSIX descriptor, and every failure derives from CException.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+using CString = std::string;
+
+class CException
+{
+public:
+    virtual ~CException();
+    // A one-line description of the failure.
+    virtual CString GetErrorMessage() const = 0;
+};
+
+// A failed open, read, write or seek of a CFile. Carries errno and the system's text.
+class CFileException : public CException
+{
+public:
+    CFileException(int nErrno, CString strFileName);
+    int GetErrno() const { return m_nErrno; }
+    const CString& GetFileName() const { return m_strFileName; }
+    // The system's text for the error, naming the file: "name: No such file or directory".
+    CString GetErrorMessage() const override;
+
+private:
+    int m_nErrno;
+    CString m_strFileName;
+};
+
+// A binary file. The open-mode word is passed through unchanged: 0 opens an existing
+// file read-only, 0x1002 (modeCreate | modeReadWrite) creates or truncates it and opens
+// it for reading and writing.
+class CFile
+{
+public:
+    enum OpenFlags : unsigned int {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        modeCreate = 0x1000,
+        modeNoTruncate = 0x2000,
+    };
+    enum SeekPosition { begin = 0, current = 1, end = 2 };
+
+    CFile(const CString& strFileName, unsigned int nOpenFlags);
+    virtual ~CFile();
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+
+    // Reads up to nCount bytes; returns how many were read (fewer only at the end).
+    virtual std::uint32_t Read(void* pBuf, std::uint32_t nCount);
+    virtual void Write(const void* pBuf, std::uint32_t nCount);
+    // Moves the byte pointer; returns the new position.
+    virtual std::uint64_t Seek(std::int64_t lOff, SeekPosition nFrom);
+    virtual std::uint64_t GetPosition() const;
+    virtual std::uint64_t GetLength() const;
+    const CString& GetFileName() const { return m_strFileName; }
+
+private:
+    int m_hFile = -1;
+    CString m_strFileName;
+};
