@@ -1,0 +1,46 @@
+// The document layer's base: a document has a path name, a title, a modified flag and
+// is read and written through a binary archive. Templates, frames and views are built
+// on top of it elsewhere; nothing here knows about windows.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class CArchive;
+
+class CDocument : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CDocument(QObject* parent = nullptr);
+    ~CDocument() override;
+
+    const QString& GetPathName() const { return m_strPathName; }
+    // Sets the full path and makes the file name the title.
+    virtual void SetPathName(const QString& path);
+    const QString& GetTitle() const { return m_strTitle; }
+    virtual void SetTitle(const QString& title);
+    bool IsModified() const { return m_bModified; }
+    virtual void SetModifiedFlag(bool modified = true);
+
+    // A fresh, empty document: contents cleared, no path, not modified.
+    virtual bool OnNewDocument();
+    // Reads path through a loading archive into Serialize. Failures are reported
+    // through the prompt and return false; the document is then left empty.
+    virtual bool OnOpenDocument(const QString& path);
+    // Writes through a storing archive into a temporary file in the same folder and
+    // renames it over path only when everything was written.
+    virtual bool OnSaveDocument(const QString& path);
+    virtual void DeleteContents();
+    virtual void Serialize(CArchive& ar);
+
+signals:
+    void titleChanged();
+    void pathNameChanged();
+    void modifiedChanged(bool modified);
+
+private:
+    QString m_strPathName;
+    QString m_strTitle;
+    bool m_bModified = false;
+};
