@@ -6,9 +6,16 @@
 #include <cstdint>
 #include <string>
 
+// Marks the classes that libquorvex.so exports; everything else in the library stays
+// hidden. The file and exception classes are exported too, so that the tools can use
+// them and catch them (their type information) across the library boundary.
+#ifndef QUORVEX_API
+#define QUORVEX_API __attribute__((visibility("default")))
+#endif
+
 using CString = std::string;
 
-class CException
+class QUORVEX_API CException
 {
 public:
     virtual ~CException();
@@ -17,7 +24,7 @@ public:
 };
 
 // A failed open, read, write or seek of a CFile. Carries errno and the system's text.
-class CFileException : public CException
+class QUORVEX_API CFileException : public CException
 {
 public:
     CFileException(int nErrno, CString strFileName);
@@ -33,18 +40,26 @@ private:
 
 // A binary file. The open-mode word is passed through unchanged: 0 opens an existing
 // file read-only, 0x1002 (modeCreate | modeReadWrite) creates or truncates it and opens
-// it for reading and writing.
-class CFile
+// it for reading and writing. modeWrite alone opens write-only; modeNoTruncate with
+// modeCreate keeps an existing file's contents. Other flag bits are ignored. The
+// descriptor is never inherited by child processes. Every failure throws CFileException.
+class QUORVEX_API CFile
 {
 public:
-    enum OpenFlags : unsigned int {
+    enum OpenFlags : unsigned int
+    {
         modeRead = 0x0000,
         modeWrite = 0x0001,
         modeReadWrite = 0x0002,
         modeCreate = 0x1000,
         modeNoTruncate = 0x2000,
     };
-    enum SeekPosition { begin = 0, current = 1, end = 2 };
+    enum SeekPosition
+    {
+        begin = 0,
+        current = 1,
+        end = 2
+    };
 
     CFile(const CString& strFileName, unsigned int nOpenFlags);
     virtual ~CFile();

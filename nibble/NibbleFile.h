@@ -7,14 +7,16 @@
 
 #include <cstdint>
 
-#define QUORVEX_API __attribute__((visibility("default")))
-
 // Failures of the nibble library itself: code 0 "Read past end of file",
 // 1 "Invalid object"; any other code reads "Unknown error".
 class QUORVEX_API CNibbleFileException : public CException
 {
 public:
-    enum { readPastEnd = 0, invalidObject = 1 };
+    enum
+    {
+        readPastEnd = 0,
+        invalidObject = 1
+    };
 
     CNibbleFileException() = default;
     CNibbleFileException(const CNibbleFileException& other) = default;
@@ -69,6 +71,10 @@ public:
     std::uint32_t CRCOb();
 
 private:
+    // The byte seek of the base class moves the byte pointer behind the nibble position's
+    // back, so callers only get the nibble seek.
+    using CFile::Seek;
+
     std::uint32_t m_nFilePos = 0;
     std::uint32_t m_nMarker = 0;
 };
