@@ -32,7 +32,14 @@ public:
     // renames it over path only when everything was written.
     virtual bool OnSaveDocument(const QString& path);
     virtual void DeleteContents();
+    // Reads or writes the contents; a load that meets bad data throws CArchiveException.
     virtual void Serialize(CArchive& ar);
+    // Whether the user may close the frame that shows this document.
+    virtual bool CanCloseFrame() const { return true; }
+
+protected:
+    // Reports a failed open or save of path through the prompt.
+    void ReportSaveLoadFailure(bool saving, const QString& path, const QString& reason);
 
 signals:
     void titleChanged();

@@ -3,6 +3,7 @@
 // and tests record each box and answer it without ever blocking.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -26,7 +27,14 @@ constexpr unsigned DefButtonMask = 0xF00;
 } // namespace Mb
 
 // The answer of a box: the button pressed.
-enum PromptAnswer : int { IDOK = 1, IDCANCEL = 2, IDRETRY = 4, IDYES = 6, IDNO = 7 };
+enum PromptAnswer : int
+{
+    IDOK = 1,
+    IDCANCEL = 2,
+    IDRETRY = 4,
+    IDYES = 6,
+    IDNO = 7
+};
 
 class IPrompt
 {
@@ -42,6 +50,13 @@ public:
     virtual QString GetSaveFileName(const QString& caption, const QString& suggested,
                                     const QString& filter) = 0;
 };
+
+// The answers a box of that type offers, in button order, and the one its default
+// button gives (the first when the default names a button the box lacks).
+QList<int> PromptButtons(unsigned type);
+int DefaultAnswer(unsigned type);
+// The caption shown for caption: the program's name when caption is empty.
+QString PromptCaption(const QString& caption);
 
 // The prompt in use. Until one is set, boxes are written to standard error and answered
 // with their default button, and file dialogs are cancelled.

@@ -1,0 +1,41 @@
+#include "Paths.h"
+
+#include <QDir>
+#include <QFile>
+
+QString FullPath(const QString& path)
+{
+    if (path.isEmpty()) {
+        return QString();
+    }
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+QString DirectoryPart(const QString& path)
+{
+    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString FileNamePart(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+bool IsAbsoluteEntryPath(const QByteArray& path)
+{
+    if (path.startsWith('/') || path.startsWith("\\\\")) {
+        return true;
+    }
+    const char drive = path.size() >= 2 ? static_cast<char>(path.at(0) | 0x20) : 0;
+    return drive >= 'a' && drive <= 'z' && path.at(1) == ':';
+}
+
+QString EntryPathToFile(const QByteArray& path, const QString& projectDir)
+{
+    QString file = QFile::decodeName(path);
+    file.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (IsAbsoluteEntryPath(path)) {
+        return file;
+    }
+    return projectDir + file;
+}

@@ -1,0 +1,21 @@
+// Path helpers shared by the project and the build: the separator is '/', and a path
+// made on Windows (a drive letter, or two leading backslashes) still counts as absolute.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The absolute, lexically normalised form of path (relative to the current directory;
+// symbolic links are not resolved).
+QString FullPath(const QString& path);
+// The part of path up to and including its last '/'; empty when it has none.
+QString DirectoryPart(const QString& path);
+// The part of path after its last '/'.
+QString FileNamePart(const QString& path);
+
+// Whether a path as stored in a project is absolute: it starts with '/', with a drive
+// letter and a colon, or with two backslashes.
+bool IsAbsoluteEntryPath(const QByteArray& path);
+// The file that a stored path names, with backslashes read as separators; a relative
+// path is taken from projectDir (which ends with '/').
+QString EntryPathToFile(const QByteArray& path, const QString& projectDir);
