@@ -19,6 +19,40 @@ const StringEntry kStringTable[] = {
     {IDS_NEW_CONFIG, "(new)"},
     {IDS_OPEN_FAILED, "Cannot open the file \"%1\".\n%2"},
     {IDS_SAVE_FAILED, "Cannot save the file \"%1\".\n%2"},
+    {IDS_APP_TITLE, "Velmora Development Environment"},
+    {IDS_IDLE_MESSAGE, "Ready"},
+    {IDS_TOOLS_MISSING,
+     "The following program files were not found under the configured HP-Tools location "
+     "\"%1\":\n%2\n\nSome parts of this program may not work if these files are not "
+     "installed corrently.  Please check the program options and your HP-Tools installation."},
+    {IDS_GNU_DETECTED, "GNU-tools has been detected, but Velmora is currently set to use "
+                       "HP-tools.  Do you want to change the setting automatically?  (pick "
+                       "Yes if you are unsure)"},
+    {IDS_HP_DETECTED, "HP-tools has been detected, but Velmora is currently set to use "
+                      "GNU-tools.  Do you want to change the setting automatically?  (pick "
+                      "Yes if you are unsure)"},
+    {IDS_SOURCE_TEMPLATE, "\nNewSource\nVelmora\nVelmora Source Files (*.s)\n.s\n"
+                          "Velmora.Document\nVelmora Document"},
+    {IDS_PROJECT_TEMPLATE, "\nNewProject\nVelmora\nVelmora Project Files (*.hpr)\n.hpr\n"
+                           "VelmoraProject.Document\nVelmora Project"},
+    {IDS_ASK_TO_SAVE, "Save changes to %1?"},
+    {IDS_SAVE_AS_CAPTION, "Save As"},
+    {IDS_OPEN_CAPTION, "Open"},
+    {IDS_ALL_FILES_FILTER, "All Files (*)"},
+    {IDS_CANNOT_OPEN_KIND, "Cannot open the file \"%1\".\nThis version of Velmora does not "
+                           "open files of this kind."},
+    {IDS_DEFAULT_DIR_MISSING, "Default project directory doesn't exist: "},
+    {IDS_DEFAULT_DIR_ERROR, "Error %1 occurred while changing to default project directory: %2"},
+    {IDS_ERROR_CAPTION, "Error"},
+    {IDS_CONFIRM_CAPTION, "Confirm"},
+    {IDS_RESTORE_DEFAULT, "Restore the setting \"%1\" to its default value of \"%2\"?"},
+    {IDS_LINE_COL_SIZER, "Ln: xxxxx Col: xxxxx"},
+    {IDS_ABOUT_VERSION, "Velmora Version 1.21"},
+    {IDS_ABOUT_MEMORY, "%1 KB"},
+    {IDS_ABOUT_DISK, "%1 KB Free on %2"},
+    {IDS_ABOUT_UNAVAILABLE, "Unavailable"},
+    {IDS_TIP_HEADING, "Did you know..."},
+    {IDS_HELP_MISSING, "The user guide could not be found."},
 };
 
 } // namespace

@@ -15,5 +15,31 @@ constexpr unsigned IDS_NEW_CONFIG = 2006;
 constexpr unsigned IDS_OPEN_FAILED = 2010;
 constexpr unsigned IDS_SAVE_FAILED = 2011;
 
+// The application shell: start-up, documents, settings, tips and about box.
+constexpr unsigned IDS_APP_TITLE = 57344;
+constexpr unsigned IDS_IDLE_MESSAGE = 57345;
+constexpr unsigned IDS_TOOLS_MISSING = 57354;
+constexpr unsigned IDS_GNU_DETECTED = 57378;
+constexpr unsigned IDS_HP_DETECTED = 57379;
+constexpr unsigned IDS_SOURCE_TEMPLATE = 3001;
+constexpr unsigned IDS_PROJECT_TEMPLATE = 3002;
+constexpr unsigned IDS_ASK_TO_SAVE = 3003;
+constexpr unsigned IDS_SAVE_AS_CAPTION = 3004;
+constexpr unsigned IDS_OPEN_CAPTION = 3005;
+constexpr unsigned IDS_ALL_FILES_FILTER = 3006;
+constexpr unsigned IDS_CANNOT_OPEN_KIND = 3007;
+constexpr unsigned IDS_DEFAULT_DIR_MISSING = 3008;
+constexpr unsigned IDS_DEFAULT_DIR_ERROR = 3009;
+constexpr unsigned IDS_ERROR_CAPTION = 3010;
+constexpr unsigned IDS_CONFIRM_CAPTION = 3011;
+constexpr unsigned IDS_RESTORE_DEFAULT = 3012;
+constexpr unsigned IDS_LINE_COL_SIZER = 3013;
+constexpr unsigned IDS_ABOUT_VERSION = 3014;
+constexpr unsigned IDS_ABOUT_MEMORY = 3015;
+constexpr unsigned IDS_ABOUT_DISK = 3016;
+constexpr unsigned IDS_ABOUT_UNAVAILABLE = 3017;
+constexpr unsigned IDS_TIP_HEADING = 3018;
+constexpr unsigned IDS_HELP_MISSING = 3019;
+
 // The text with that id; an empty text for an id that is not in the table.
 QString LoadString(unsigned id);
