@@ -19,6 +19,17 @@ const StringEntry kStringTable[] = {
     {IDS_NEW_CONFIG, "(new)"},
     {IDS_OPEN_FAILED, "Cannot open the file \"%1\".\n%2"},
     {IDS_SAVE_FAILED, "Cannot save the file \"%1\".\n%2"},
+    {IDS_EMU_NOT_BUILT, "The destination project file must be built first."},
+    {IDS_EMU_EXEC_ERROR, "Error while trying to execute EMU48 (%1).  Please ensure path and file "
+                         "settings are correct."},
+    {IDS_EMU_NOT_RUNNING, "EMU48 is not currently running.  Press the OK button after the program "
+                          "has succesfully loaded and started the emulator (give it a second or two "
+                          "to stabilize).  Press cancel to abort."},
+    {IDS_EMU_INCOMPATIBLE, "An incompatible version of EMU48 is running.  Please obtain the "
+                           "Velmora compatible version."},
+    {IDS_EMU_HANDOVER_FAILED, "Couldn't pass the file to EMU48 (%1)."},
+    {IDS_EMU_NO_ANSWER, "EMU48 did not answer.  The file may not have been loaded."},
+    {IDS_EMU_START_TIMEOUT, "EMU48 did not start within 10 seconds."},
     {IDS_APP_TITLE, "Velmora Development Environment"},
     {IDS_IDLE_MESSAGE, "Ready"},
     {IDS_TOOLS_MISSING,

@@ -14,6 +14,14 @@ constexpr unsigned IDS_NEW_CONFIG = 2006;
 // Opening and saving any document (%1 is the file, %2 the reason).
 constexpr unsigned IDS_OPEN_FAILED = 2010;
 constexpr unsigned IDS_SAVE_FAILED = 2011;
+// The emulator link (%1 is a system error code, formatted "error #%08x").
+constexpr unsigned IDS_EMU_NOT_BUILT = 2300;
+constexpr unsigned IDS_EMU_EXEC_ERROR = 2301;
+constexpr unsigned IDS_EMU_NOT_RUNNING = 2302;
+constexpr unsigned IDS_EMU_INCOMPATIBLE = 2303;
+constexpr unsigned IDS_EMU_HANDOVER_FAILED = 2304;
+constexpr unsigned IDS_EMU_NO_ANSWER = 2305;
+constexpr unsigned IDS_EMU_START_TIMEOUT = 2306;
 
 // The application shell: start-up, documents, settings, tips and about box.
 constexpr unsigned IDS_APP_TITLE = 57344;
