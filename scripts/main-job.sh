@@ -7,7 +7,10 @@ OUT="$BUILD/samples"
 mkdir -p "$OUT"
 HERE="$(cd "$(dirname "$0")/.." && pwd)"
 if [ -x "$BIN/wendrix" ]; then
-    (cd "$HERE/samples" && "$OLDPWD/$BIN/wendrix" -in dir/index.lst -out "$OLDPWD/$OUT/sample.dir" -v)
+    # Absolute paths, so that a build folder given relative or absolute both work.
+    WENDRIX="$(cd "$BIN" && pwd)/wendrix"
+    SAMPLE_DIR="$(cd "$OUT" && pwd)/sample.dir"
+    (cd "$HERE/samples" && "$WENDRIX" -in dir/index.lst -out "$SAMPLE_DIR" -v)
 fi
 if [ -x "$BIN/tavrel" ]; then
     "$BIN/tavrel" "$HERE/samples/grob/sample.grob" "$OUT/sample.cgrob"
