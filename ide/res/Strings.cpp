@@ -64,6 +64,13 @@ const StringEntry kStringTable[] = {
     {IDS_ABOUT_UNAVAILABLE, "Unavailable"},
     {IDS_TIP_HEADING, "Did you know..."},
     {IDS_HELP_MISSING, "The user guide could not be found."},
+    {IDS_BUILD_PROGRESS, "Build Progress"},
+    {IDS_COMPILING_SOURCE_FILE, "Compiling source file (%1)..."},
+    {IDS_CREATING_DIRECTORY, "Creating directory..."},
+    {IDS_CREATING_LIBRARY, "Creating library..."},
+    {IDS_SAVE_PROJECT_BEFORE_ADDING,
+     "Save the project document before adding source files to it."},
+    {IDS_COMPILING_CURRENT_FILE, "Compiling current source file..."},
 };
 
 } // namespace

@@ -49,5 +49,13 @@ constexpr unsigned IDS_ABOUT_UNAVAILABLE = 3017;
 constexpr unsigned IDS_TIP_HEADING = 3018;
 constexpr unsigned IDS_HELP_MISSING = 3019;
 
+// The build (%1 is an entry's path).
+constexpr unsigned IDS_BUILD_PROGRESS = 2101;
+constexpr unsigned IDS_COMPILING_SOURCE_FILE = 2102;
+constexpr unsigned IDS_CREATING_DIRECTORY = 2103;
+constexpr unsigned IDS_CREATING_LIBRARY = 2104;
+constexpr unsigned IDS_SAVE_PROJECT_BEFORE_ADDING = 57355;
+constexpr unsigned IDS_COMPILING_CURRENT_FILE = 57377;
+
 // The text with that id; an empty text for an id that is not in the table.
 QString LoadString(unsigned id);
