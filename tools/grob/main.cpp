@@ -1,0 +1,9 @@
+#include "Tavrel.h"
+
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    return grob::RunTavrel(arguments, std::cout);
+}
