@@ -1,0 +1,137 @@
+#include "ToolRunner.h"
+
+#include "BuildMessages.h"
+#include "BuildProgress.h"
+#include "ChildProcess.h"
+
+namespace {
+
+constexpr int kSliceMs = 100;
+constexpr int kMaxLine = 1023;
+
+} // namespace
+
+QStringList SplitCommandLine(const QString& args)
+{
+    QStringList out;
+    QString cur;
+    bool inArg = false;
+    bool inQuotes = false;
+    const qsizetype n = args.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = args[i];
+        if (!inQuotes && (c == u' ' || c == u'\t')) {
+            if (inArg)
+                out << cur;
+            cur.clear();
+            inArg = false;
+            continue;
+        }
+        inArg = true;
+        if (c == u'\\') {
+            qsizetype k = i;
+            while (k < n && args[k] == u'\\')
+                ++k;
+            const qsizetype count = k - i;
+            if (k < n && args[k] == u'"') {
+                cur += QString(count / 2, u'\\');
+                if (count % 2 == 1) {
+                    cur += u'"';
+                    i = k;
+                } else {
+                    i = k - 1;
+                }
+            } else {
+                cur += QString(count, u'\\');
+                i = k - 1;
+            }
+        } else if (c == u'"') {
+            if (inQuotes && i + 1 < n && args[i + 1] == u'"') {
+                cur += u'"';
+                ++i;
+            } else {
+                inQuotes = !inQuotes;
+            }
+        } else {
+            cur += c;
+        }
+    }
+    if (inArg)
+        out << cur;
+    return out;
+}
+
+QString QuoteIfBlank(const QString& path)
+{
+    return path.contains(u' ') ? u'"' + path + u'"' : path;
+}
+
+QStringList SplitToolOutput(const QByteArray& text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (;;) {
+        qsizetype end = text.indexOf('\n', start);
+        const bool last = end < 0;
+        if (last)
+            end = text.size();
+        qsizetype len = end - start;
+        if (len > 0 && text[end - 1] == '\r')
+            --len;
+        while (len > kMaxLine) {
+            lines << QString::fromLatin1(text.constData() + start, kMaxLine);
+            start += kMaxLine;
+            len -= kMaxLine;
+        }
+        lines << QString::fromLatin1(text.constData() + start, len);
+        if (last)
+            return lines;
+        start = end + 1;
+    }
+}
+
+bool CToolRunner::RunTool(QString tool, const QString& args, const QString& workDir,
+                          IBuildProgress& progress)
+{
+    m_bRunEvent = false;
+    m_messages.AddMessage(u'[' + tool + u' ' + args + u']');
+
+    bool result = false;
+    CChildProcess child;
+    if (const int err = child.Start(tool, SplitCommandLine(args), workDir)) {
+        const QString cmdLine = u'"' + tool + QStringLiteral("\" ") + args;
+        m_messages.AddMessage(QStringLiteral("Error ") + QString::number(err) +
+                              QStringLiteral(" executing command line: ") + tool + u' ' + cmdLine);
+    } else {
+        result = true;
+        bool cancelled = false;
+        while (!child.WaitFor(kSliceMs)) {
+            if (progress.PollCancel()) {
+                child.Kill();
+                result = false;
+                cancelled = true;
+                m_messages.AddMessage(QStringLiteral("Execution cancelled"));
+            }
+            // A run event set from outside ends the wait; the tool does not outlive it.
+            if (m_bRunEvent) {
+                child.Kill();
+                break;
+            }
+        }
+        child.DrainOutput();
+        if (!child.Output().isEmpty()) {
+            for (const QString& line : SplitToolOutput(child.Output()))
+                m_messages.AddMessage(line);
+        }
+        if (!cancelled) {
+            if (child.HasEnded() && child.ExitCode() == 0) {
+                m_messages.AddMessage(QStringLiteral("No Errors"));
+            } else {
+                result = false;
+                m_messages.AddMessage(QStringLiteral("Error(s) encountered during execution"));
+            }
+        }
+    }
+    m_bRunEvent = true;
+    return result;
+}
