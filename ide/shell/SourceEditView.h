@@ -1,0 +1,78 @@
+// The editor of a source document: a plain-text editor with the editor font, tab stops
+// two characters apart, the caret's line and column for the status bar, the " *"
+// title marker of a modified document and the tab indent that Enter copies.
+#pragma once
+
+#include "SourceDocument.h"
+#include "SourceFindDialog.h"
+
+#include <QPlainTextEdit>
+#include <QPointer>
+
+class QTimer;
+
+class CSourceEditView : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    static constexpr int kTitleTimerMs = 500;
+    static constexpr int kLeftMargin = 15;
+
+    explicit CSourceEditView(CSourceDocument* document, QWidget* parent = nullptr);
+    ~CSourceEditView() override;
+
+    CSourceDocument* GetDocument() const { return m_pDocument; }
+
+    // Shows the caret's line and column ("Ln: 3 Col: 5") through statusText.
+    void UpdateLineCol();
+    // Selects line n (from 1) with its line end and scrolls it into view. Past the
+    // last line the caret goes to the end of the text.
+    void SelectLine(int n);
+    // Replaces the selection with text and puts the caret before the inserted text.
+    void InsertAtSelection(const QString& text);
+    // Renames the document with or without the " *" marker; the timer calls it.
+    void UpdateTitleMarker();
+
+    // The Edit menu's commands and what their update handlers ask.
+    void OnEditUndo() { undo(); }
+    void OnEditCut() { cut(); }
+    void OnEditCopy() { copy(); }
+    void OnEditPaste() { paste(); }
+    void OnEditFind();
+    void OnEditReplace();
+    void OnEditRepeat();
+    bool CanUndo() const;
+    bool HasSelection() const;
+    bool CanPasteText() const { return canPaste(); }
+
+    // Searches from the selection with the last find settings; beeps when not found.
+    bool FindNext();
+    // Replaces the selection when it matches the find text, then finds the next one.
+    void ReplaceCurrent();
+    // Replaces every match in the text; returns how many.
+    int ReplaceAll();
+
+    CSourceFindDialog* GetFindDialog() const { return m_pFindDialog; }
+
+signals:
+    // The text of the status bar's line/column pane; empty when the editor loses focus.
+    void statusText(const QString& text);
+
+protected:
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    void OpenFindDialog(bool replace);
+    // Whether the main window has a command with this key, so the key goes to it.
+    bool IsWindowShortcut(const QKeySequence& key) const;
+
+    QPointer<CSourceDocument> m_pDocument;
+    QTimer* m_pTitleTimer = nullptr;
+    QPointer<CSourceFindDialog> m_pFindDialog;
+};

@@ -1,0 +1,203 @@
+// The build messages window in a main window: lines in order with the latest selected,
+// the right-button menu and its selection rules, margins, and the jump from each kind
+// of error line to the source line, or nowhere.
+#include "BuildMessagesBar.h"
+#include "SourceDocument.h"
+#include "SourceEditView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class MessagesBarTest : public testing::Test
+{
+protected:
+    MessagesBarTest() : m_bar(new CBuildMessagesBar(&m_window))
+    {
+        m_window.resize(800, 600);
+        m_window.addDockWidget(Qt::BottomDockWidgetArea, m_bar);
+        m_window.show();
+        m_bar->SetSourceOpener([this](const QString& path) { return Open(path); });
+    }
+    ~MessagesBarTest() override { QDir::setCurrent(m_oldDir); }
+
+    // Opens path as a source document in a view of its own, once per path.
+    CSourceEditView* Open(const QString& path)
+    {
+        m_opened.append(path);
+        auto doc = std::make_unique<CSourceDocument>();
+        if (!doc->OnOpenDocument(path))
+            return nullptr;
+        m_views.push_back(std::make_unique<CSourceEditView>(doc.get()));
+        m_docs.push_back(std::move(doc));
+        return m_views.back().get();
+    }
+    // A source of ten numbered lines in the temporary folder, which becomes the current
+    // folder as it is during a build.
+    void MakeSource(const QString& name)
+    {
+        QFile file(m_tmp.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        for (int i = 1; i <= 10; ++i)
+            file.write("line " + QByteArray::number(i) + "\n");
+        file.close();
+        QDir::setCurrent(m_tmp.path());
+    }
+    QString SelectedInEditor() const
+    {
+        return m_views.empty() ? QString() : m_views.back()->textCursor().selectedText();
+    }
+    QPoint RowCenter(int row) const
+    {
+        QListWidget* list = m_bar->GetList();
+        return list->visualItemRect(list->item(row)).center();
+    }
+    void Jump(const QString& message)
+    {
+        m_bar->AddMessage(message);
+        QListWidget* list = m_bar->GetList();
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, RowCenter(list->count() - 1));
+    }
+
+    QMainWindow m_window;
+    CBuildMessagesBar* m_bar;
+    QTemporaryDir m_tmp;
+    QString m_oldDir = QDir::currentPath();
+    QStringList m_opened;
+    std::vector<std::unique_ptr<CSourceDocument>> m_docs;
+    std::vector<std::unique_ptr<CSourceEditView>> m_views;
+};
+
+TEST_F(MessagesBarTest, LinesStayInOrderAndTheLatestIsSelected)
+{
+    EXPECT_EQ(m_bar->windowTitle(), "Build Messages");
+    EXPECT_EQ(m_window.dockWidgetArea(m_bar), Qt::BottomDockWidgetArea);
+    IBuildMessages& messages = *m_bar;
+    messages.ShowMessages();
+    for (const char* line : {"zeta", "alpha", "mid"})
+        messages.AddMessage(line);
+    QListWidget* list = m_bar->GetList();
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), "zeta");
+    EXPECT_EQ(list->item(2)->text(), "mid");
+    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_TRUE(list->item(2)->isSelected());
+
+    for (int i = 0; i < 200; ++i)
+        messages.AddMessage(QString::number(i));
+    EXPECT_TRUE(list->viewport()->rect().intersects(list->visualItemRect(list->item(202))))
+        << "the latest line is scrolled into view";
+
+    messages.ClearMessages();
+    EXPECT_EQ(list->count(), 0);
+}
+
+TEST_F(MessagesBarTest, ShowHideAndCloseRequests)
+{
+    m_bar->HideMessages();
+    EXPECT_FALSE(m_bar->isVisible());
+    EXPECT_FALSE(m_bar->IsShown());
+    m_bar->ShowMessages();
+    EXPECT_TRUE(m_bar->isVisible());
+    EXPECT_TRUE(m_bar->IsShown());
+    EXPECT_FALSE(m_bar->close()) << "the bar ignores a close request";
+    EXPECT_TRUE(m_bar->isVisible());
+}
+
+TEST_F(MessagesBarTest, MarginsAreFourDockedAndTwoFloating)
+{
+    QLayout* layout = m_bar->widget()->layout();
+    EXPECT_EQ(layout->contentsMargins(), QMargins(4, 4, 4, 4));
+    m_bar->setFloating(true);
+    EXPECT_EQ(layout->contentsMargins(), QMargins(2, 2, 2, 2));
+    m_bar->setFloating(false);
+    EXPECT_EQ(layout->contentsMargins(), QMargins(4, 4, 4, 4));
+}
+
+TEST_F(MessagesBarTest, RightButtonMenuAndItsSelection)
+{
+    for (const char* line : {"one", "two", "three"})
+        m_bar->AddMessage(line);
+    CBuildMessagesList* list = m_bar->GetList();
+
+    QStringList entries;
+    for (const QAction* action : list->GetPopupMenu()->actions())
+        entries.append(action->isSeparator() ? "-" : action->text());
+    EXPECT_EQ(entries, QStringList({"&Go to Source", "-", "Jump to &Start", "Jump to &End", "-",
+                                    "&Clear Messages"}));
+
+    QTest::mousePress(list->viewport(), Qt::RightButton, {}, RowCenter(0));
+    EXPECT_EQ(list->currentRow(), 0) << "the line under the mouse is selected";
+    QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, RowCenter(0));
+
+    const QPoint below(10, list->viewport()->height() - 3);
+    ASSERT_EQ(list->itemAt(below), nullptr);
+    QTest::mousePress(list->viewport(), Qt::RightButton, {}, below);
+    EXPECT_EQ(list->currentRow(), 0) << "below the last line the selection stays";
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_TRUE(list->item(0)->isSelected());
+
+    list->GetJumpToEndAction()->trigger();
+    EXPECT_EQ(list->currentRow(), 2);
+    list->GetJumpToStartAction()->trigger();
+    EXPECT_EQ(list->currentRow(), 0);
+    list->GetClearAction()->trigger();
+    EXPECT_EQ(list->count(), 0);
+    list->GetJumpToEndAction()->trigger(); // nothing to jump to
+}
+
+TEST_F(MessagesBarTest, EachErrorFormJumpsToItsLine)
+{
+    MakeSource("Main.S");
+    const QString stored = QDir(m_tmp.path()).absoluteFilePath("Main.S");
+
+    Jump("*** ERROR in \"MAIN.S\" on line 7: Unknown word");
+    ASSERT_EQ(m_opened, QStringList{stored});
+    EXPECT_EQ(SelectedInEditor(), QString("line 7") + QChar::ParagraphSeparator);
+
+    Jump("\"main.s\", line 3: undefined");
+    EXPECT_EQ(m_opened.value(1), stored) << "opened under the stored name";
+    EXPECT_EQ(SelectedInEditor(), QString("line 3") + QChar::ParagraphSeparator);
+
+    Jump("main.s: 10: bad opcode");
+    EXPECT_EQ(m_opened.value(2), stored);
+    EXPECT_EQ(SelectedInEditor(), QString("line 10") + QChar::ParagraphSeparator);
+
+    m_bar->AddMessage("MAIN.S: 2: x");
+    m_bar->GetList()->GetGoToSourceAction()->trigger();
+    EXPECT_EQ(SelectedInEditor(), QString("line 2") + QChar::ParagraphSeparator);
+    EXPECT_EQ(m_opened.size(), 4);
+}
+
+TEST_F(MessagesBarTest, LinesThatNameNoSourceDoNothing)
+{
+    MakeSource("Main.S");
+    for (const char* line : {"No Errors", "Running SASM.EXE:", "Error: 3: cannot open",
+                             "MAIN.S: 0: x", "MAIN.S: x: y", "*** ERROR in \"MAIN.S on line 7: x",
+                             "\"MAIN.S\", row 3: x", "OTHER.S: 3: x", "MAIN.S: 4"})
+        Jump(line);
+    EXPECT_TRUE(m_opened.isEmpty()) << m_opened.join(", ").toStdString();
+
+    m_bar->ClearMessages();
+    m_bar->GoToSource(); // no line selected
+    EXPECT_TRUE(m_opened.isEmpty());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

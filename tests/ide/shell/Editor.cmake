@@ -1,0 +1,12 @@
+velmora_add_test(NAME editor_text SOURCES ${CMAKE_CURRENT_LIST_DIR}/editor_text.cpp
+                 LIBS velmora_editor_core)
+if(VELMORA_GUI)
+    velmora_add_test(NAME source_document
+                     SOURCES ${CMAKE_CURRENT_LIST_DIR}/source_document.cpp
+                     LIBS velmora_editor Qt6::Test LABELS gui)
+    velmora_add_test(NAME source_edit_view
+                     SOURCES ${CMAKE_CURRENT_LIST_DIR}/source_edit_view.cpp
+                     LIBS velmora_editor Qt6::Test LABELS gui)
+    # The prompt recorder is shared by all the IDE's tests.
+    target_include_directories(source_document PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
+endif()

@@ -1,0 +1,171 @@
+// The editor widget driven with keys and clicks: the status-bar column, the indent that
+// Enter copies, the title marker, SelectLine, find and replace, and keys that belong to
+// the main window's commands.
+#include "SourceDocument.h"
+#include "SourceEditView.h"
+#include "SourceFindDialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SourceEditViewTest : public testing::Test
+{
+protected:
+    SourceEditViewTest() : m_view(new CSourceEditView(&m_doc))
+    {
+        m_window.setCentralWidget(m_view);
+        m_window.show();
+        m_view->setFocus();
+        QApplication::setActiveWindow(&m_window);
+    }
+    void Type(const QString& text) { QTest::keyClicks(m_view, text); }
+    void Enter() { QTest::keyClick(m_view, Qt::Key_Return); }
+    static std::string LastStatus(QSignalSpy& spy)
+    {
+        return spy.isEmpty() ? "<none>" : spy.last().at(0).toString().toStdString();
+    }
+
+    CSourceDocument m_doc;
+    QMainWindow m_window;
+    CSourceEditView* m_view;
+};
+
+TEST_F(SourceEditViewTest, StatusShowsLineAndColumnWithOddTabStops)
+{
+    QSignalSpy spy(m_view, &CSourceEditView::statusText);
+    QTest::keyClick(m_view, Qt::Key_Tab);
+    EXPECT_EQ(LastStatus(spy), "Ln: 1 Col: 3");
+    Type("x");
+    QTest::keyClick(m_view, Qt::Key_Tab);
+    EXPECT_EQ(LastStatus(spy), "Ln: 1 Col: 5");
+    QTest::keyClick(m_view, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(m_doc.GetTextDocument()->blockCount(), 2) << "Shift+Enter makes a real line";
+    // The new line starts with the tab copied from the first: tab, x, tab, tab.
+    Type("x");
+    QTest::keyClick(m_view, Qt::Key_Tab);
+    QTest::keyClick(m_view, Qt::Key_Tab);
+    EXPECT_EQ(LastStatus(spy), "Ln: 2 Col: 7");
+
+    m_view->clearFocus();
+    EXPECT_EQ(LastStatus(spy), "") << "losing the focus clears the pane";
+}
+
+TEST_F(SourceEditViewTest, EnterCopiesLeadingTabs)
+{
+    Type("\t\tDUP");
+    Enter();
+    Type("DROP");
+    EXPECT_EQ(m_doc.GetBytes(), QByteArray("\t\tDUP\r\n\t\tDROP"));
+
+    m_doc.GetTextDocument()->setPlainText("\tA\nplain");
+    m_view->moveCursor(QTextCursor::End);
+    Enter();
+    EXPECT_EQ(m_doc.GetBytes(), QByteArray("\tA\r\nplain\r\n")) << "no tab before the text";
+
+    m_doc.GetTextDocument()->setPlainText("\t\tA\n\n");
+    m_view->moveCursor(QTextCursor::End);
+    Enter();
+    EXPECT_EQ(m_doc.GetBytes(), QByteArray("\t\tA\r\n\r\n\r\n\t\t")) << "empty lines skipped";
+
+    // Enter in the middle of a line: the tail moves down behind the copied tabs.
+    m_doc.GetTextDocument()->setPlainText("\tAB");
+    QTextCursor cursor = m_view->textCursor();
+    cursor.setPosition(2);
+    m_view->setTextCursor(cursor);
+    Enter();
+    EXPECT_EQ(m_doc.GetBytes(), QByteArray("\tA\r\n\tB"));
+}
+
+TEST_F(SourceEditViewTest, TitleMarkerAppearsAndClearsWithinHalfASecond)
+{
+    m_doc.SetTitle("MAIN.S");
+    Type("x");
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_doc.GetTitle() == "MAIN.S *"; }, 700));
+    m_doc.SetModifiedFlag(false);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_doc.GetTitle() == "MAIN.S"; }, 700));
+}
+
+TEST_F(SourceEditViewTest, SelectLineSelectsTheLineWithItsEnd)
+{
+    m_doc.GetTextDocument()->setPlainText("one\ntwo\nthree\n");
+    m_view->SelectLine(2);
+    EXPECT_EQ(m_view->textCursor().selectedText(), QString("two") + QChar::ParagraphSeparator);
+    m_view->SelectLine(3);
+    EXPECT_EQ(m_view->textCursor().selectionStart(), 8);
+    m_view->SelectLine(99);
+    EXPECT_FALSE(m_view->textCursor().hasSelection());
+    EXPECT_EQ(m_view->textCursor().position(), m_doc.GetTextDocument()->characterCount() - 1);
+}
+
+TEST_F(SourceEditViewTest, FindReplaceAndRepeat)
+{
+    m_doc.GetTextDocument()->setPlainText("DUP drop DUP\nDUPDUP dup");
+    SourceFindState& state = SourceFindState::Current();
+    state = SourceFindState{};
+
+    m_view->OnEditFind();
+    CSourceFindDialog* dialog = m_view->GetFindDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>("FindWhat")->setText("dup");
+    dialog->findChild<QPushButton*>("FindNext")->click();
+    EXPECT_EQ(m_view->textCursor().selectionStart(), 0) << "case ignored by default";
+    m_view->OnEditRepeat();
+    EXPECT_EQ(m_view->textCursor().selectionStart(), 9);
+
+    state.findText = "DUP";
+    state.replaceText = "SWAP";
+    state.matchCase = true;
+    state.wholeWord = true;
+    EXPECT_EQ(m_view->ReplaceAll(), 2);
+    EXPECT_EQ(m_doc.GetBytes(), QByteArray("SWAP drop SWAP\r\nDUPDUP dup"));
+    m_view->undo();
+    EXPECT_EQ(m_doc.GetBytes(), QByteArray("DUP drop DUP\r\nDUPDUP dup")) << "one undo step";
+
+    state.findText = "nothing";
+    EXPECT_FALSE(m_view->FindNext());
+}
+
+TEST_F(SourceEditViewTest, KeysOfWindowCommandsGoToTheCommands)
+{
+    auto* addFiles = new QAction(&m_window);
+    addFiles->setShortcut(QKeySequence("Ctrl+A"));
+    m_window.addAction(addFiles);
+    QSignalSpy triggered(addFiles, &QAction::triggered);
+    m_doc.GetTextDocument()->setPlainText("text");
+
+    QTest::keyClick(m_view, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(triggered.count(), 1);
+    EXPECT_FALSE(m_view->textCursor().hasSelection()) << "the editor did not select all";
+
+    addFiles->setEnabled(false);
+    QTest::keyClick(m_view, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(triggered.count(), 1);
+    EXPECT_TRUE(m_view->textCursor().hasSelection()) << "a disabled command leaves the key";
+}
+
+TEST_F(SourceEditViewTest, PastedTextKeepsToLatin1)
+{
+    QApplication::clipboard()->setText(QString::fromUtf16(u"\u00e9\u20ac\u2029x"));
+    m_view->paste();
+    EXPECT_EQ(m_doc.GetBytes(), QByteArray("\xe9?\r\nx"));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
