@@ -1,0 +1,410 @@
+// Reading and writing project files: the exact bytes, both format versions, and
+// damaged or hostile files that must fail cleanly.
+#include "Archive.h"
+#include "FakeFileList.h"
+#include "Paths.h"
+#include "ProjectDocument.h"
+#include "PromptRecorder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Builds file contents by hand, independently of the archive.
+struct Bytes
+{
+    QByteArray data;
+    Bytes& U32(quint32 value)
+    {
+        char word[4];
+        qToLittleEndian(value, word);
+        data.append(word, 4);
+        return *this;
+    }
+    Bytes& Str(const QByteArray& text)
+    {
+        data.append(char(text.size()));
+        data.append(text);
+        return *this;
+    }
+};
+
+QByteArray NewProjectBytes()
+{
+    return Bytes()
+        .U32(1)
+        .Str("Directory")
+        .U32(1000)
+        .U32(0)
+        .U32(1)
+        .Str("DEFAULT")
+        .Str("Project")
+        .Str("NAME  :Long Name, info")
+        .U32(0)
+        .data;
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+class ProjectFile : public ::testing::Test
+{
+protected:
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+    QString WriteProject(const QByteArray& bytes, const QString& name = "p.hpr")
+    {
+        WriteFile(Path(name), bytes);
+        return Path(name);
+    }
+
+    QTemporaryDir m_dir;
+    CPromptRecorder m_prompt;
+};
+
+// A project with a bit of everything, including texts that need the longer forms.
+void FillProject(CProjectDocument& doc)
+{
+    doc.m_strProjectType = "Library";
+    doc.m_nRomId = 1234;
+    doc.m_configs.clear();
+    for (int i = 0; i < 40; ++i) {
+        doc.m_configs.append({"CFG" + QByteArray::number(i), "Base" + QByteArray::number(i),
+                              QByteArray(i * 9, char('A' + i % 26))});
+    }
+    doc.m_configs[3].libraryTitle = QByteArray(70000, 't');
+    doc.m_nCurConfig = 37;
+    for (int i = 0; i < 300; ++i) {
+        ProjectFileEntry entry;
+        entry.path = "src/file" + QByteArray::number(i) + ".s";
+        entry.visible = i % 2;
+        entry.compile = i % 3 != 0;
+        entry.compiledName = QByteArray(i, char(0x80 + i % 100));
+        entry.configMode = i % 2;
+        entry.configList = i % 5 ? "CFG1 CFG37" : "";
+        doc.m_files.append(entry);
+    }
+}
+
+} // namespace
+
+TEST_F(ProjectFile, ANewProjectSavedAtOnceIsTheKnown69Bytes)
+{
+    CProjectDocument doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    ASSERT_TRUE(doc.OnSaveDocument(Path("new.hpr")));
+    const QByteArray expected = NewProjectBytes();
+    ASSERT_EQ(expected.size(), 69);
+    EXPECT_EQ(ReadFile(Path("new.hpr")), expected);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetTitle(), "new.hpr");
+    EXPECT_TRUE(m_prompt.Boxes().isEmpty());
+}
+
+TEST_F(ProjectFile, RoundTripKeepsEverything)
+{
+    CProjectDocument doc;
+    FillProject(doc);
+    ASSERT_TRUE(doc.OnSaveDocument(Path("big.hpr")));
+
+    CProjectDocument back;
+    CFakeFileList list;
+    back.SetFileList(&list);
+    ASSERT_TRUE(back.OnOpenDocument(Path("big.hpr")));
+    EXPECT_EQ(back.m_strProjectType, doc.m_strProjectType);
+    EXPECT_EQ(back.m_nRomId, 1234);
+    EXPECT_EQ(back.m_nCurConfig, 37);
+    EXPECT_EQ(back.m_configs, doc.m_configs);
+    EXPECT_EQ(back.m_files, doc.m_files);
+    EXPECT_TRUE(back.m_strProjectDir.isEmpty());
+    EXPECT_EQ(list.rows.size(), 300);
+    EXPECT_EQ(list.rows.at(7).columns,
+              QStringList({"src/file7.s", "Yes", "Yes", QString(7, QChar(0x87))}));
+
+    // Writing what was read gives the same bytes again.
+    ASSERT_TRUE(back.OnSaveDocument(Path("again.hpr")));
+    EXPECT_EQ(ReadFile(Path("again.hpr")), ReadFile(Path("big.hpr")));
+    EXPECT_TRUE(m_prompt.Boxes().isEmpty());
+}
+
+TEST_F(ProjectFile, CompileIsStoredBeforeVisible)
+{
+    const QByteArray bytes = Bytes()
+                                 .U32(1)
+                                 .Str("Directory")
+                                 .U32(1000)
+                                 .U32(0)
+                                 .U32(1)
+                                 .Str("DEFAULT")
+                                 .Str("Project")
+                                 .Str("T")
+                                 .U32(1)
+                                 .Str("a.s")
+                                 .U32(1) // compile
+                                 .U32(0) // visible
+                                 .Str("a")
+                                 .U32(0)
+                                 .Str("")
+                                 .data;
+    CProjectDocument doc;
+    CFakeFileList list;
+    doc.SetFileList(&list);
+    ASSERT_TRUE(doc.OnOpenDocument(WriteProject(bytes)));
+    ASSERT_EQ(list.rows.size(), 1);
+    EXPECT_EQ(list.rows.at(0).columns, QStringList({"a.s", "No", "Yes", "a"}));
+    EXPECT_EQ(list.rows.at(0).image, 1);
+
+    ASSERT_TRUE(doc.OnSaveDocument(Path("out.hpr")));
+    EXPECT_EQ(ReadFile(Path("out.hpr")), bytes);
+}
+
+TEST_F(ProjectFile, VersionZeroReadsAsOneDefaultConfiguration)
+{
+    const QByteArray bytes = Bytes()
+                                 .U32(0)
+                                 .Str("Library")
+                                 .U32(2)
+                                 .Str("OLDBASE")
+                                 .U32(777)
+                                 .Str("OLD  :Old title")
+                                 .Str("one.s")
+                                 .U32(0)
+                                 .U32(1)
+                                 .Str("ONE")
+                                 .Str("two.s")
+                                 .U32(1)
+                                 .U32(0)
+                                 .Str("TWO")
+                                 .data;
+    CProjectDocument doc;
+    doc.m_nCurConfig = 0;
+    ASSERT_TRUE(doc.OnOpenDocument(WriteProject(bytes)));
+    EXPECT_EQ(doc.m_strProjectType, "Library");
+    EXPECT_EQ(doc.m_nRomId, 777);
+    ASSERT_EQ(doc.m_configs.size(), 1);
+    EXPECT_EQ(doc.m_configs.at(0), (ProjectConfiguration{"DEFAULT", "OLDBASE", "OLD  :Old title"}));
+    EXPECT_EQ(doc.m_nCurConfig, 0);
+    ASSERT_EQ(doc.m_files.size(), 2);
+    EXPECT_EQ(doc.m_files.at(0), (ProjectFileEntry{"one.s", true, false, "ONE", 0, ""}));
+    EXPECT_EQ(doc.m_files.at(1), (ProjectFileEntry{"two.s", false, true, "TWO", 0, ""}));
+    EXPECT_TRUE(doc.IsFileInCurrentConfig(1));
+    EXPECT_FALSE(doc.IsFileInCurrentConfig(0));
+}
+
+TEST_F(ProjectFile, AFutureVersionIsRefusedWithItsMessage)
+{
+    QByteArray bytes = NewProjectBytes();
+    bytes[0] = 2;
+    CProjectDocument doc;
+    CProjectDocument* openProject = nullptr;
+    doc.SetOpenProjectSlot(&openProject);
+    int opened = 0;
+    QObject::connect(&doc, &CProjectDocument::projectOpened, [&] { ++opened; });
+    EXPECT_FALSE(doc.OnOpenDocument(WriteProject(bytes)));
+    ASSERT_GE(m_prompt.Boxes().size(), 1);
+    EXPECT_EQ(m_prompt.Boxes().at(0).text, "This project was created by a future version of "
+                                           "this program and cannot be opened.");
+    EXPECT_EQ(openProject, nullptr);
+    EXPECT_EQ(opened, 0);
+    EXPECT_TRUE(doc.GetPathName().isEmpty());
+}
+
+TEST_F(ProjectFile, EveryTruncationFailsCleanlyAndLeavesAnEmptyProject)
+{
+    CProjectDocument full;
+    FillProject(full);
+    full.m_files.resize(3);
+    full.m_configs.resize(4);
+    full.m_configs[3].libraryTitle = QByteArray(300, 'L');
+    full.m_nCurConfig = 2;
+    ASSERT_TRUE(full.OnSaveDocument(Path("full.hpr")));
+    const QByteArray bytes = ReadFile(Path("full.hpr"));
+
+    for (qsizetype length = 0; length < bytes.size(); ++length) {
+        m_prompt.Clear();
+        CProjectDocument doc;
+        const QString path = WriteProject(bytes.left(length), "cut.hpr");
+        ASSERT_FALSE(doc.OnOpenDocument(path)) << length;
+        ASSERT_EQ(m_prompt.Boxes().size(), 1) << length;
+        EXPECT_TRUE(m_prompt.Boxes().at(0).text.startsWith("Cannot open the file")) << length;
+        EXPECT_EQ(doc.m_files.size(), 0);
+        EXPECT_EQ(doc.m_configs, QList{CProjectDocument::DefaultConfiguration()});
+        EXPECT_FALSE(doc.IsModified());
+    }
+}
+
+TEST_F(ProjectFile, AbsurdCountsAndLengthsFailCleanly)
+{
+    const QByteArray head = Bytes().U32(1).Str("Directory").U32(1000).U32(0).data;
+    const QByteArray oneConfig = Bytes().U32(1).Str("D").Str("P").Str("T").data;
+    const QList<QByteArray> hostile = {
+        head + Bytes().U32(0xFFFFFFFF).data,
+        head + Bytes().U32(0x10000000).data + QByteArray(64, '\0'),
+        head + oneConfig + Bytes().U32(0x7FFFFFFF).data,
+        head + QByteArray::fromHex("01000000ffffff") + Bytes().U32(0xFFFFFFF0).data,
+        Bytes().U32(0).Str("Directory").U32(0xFFFFFFFF).Str("B").U32(1).Str("T").data,
+        Bytes().U32(1).data + QByteArray::fromHex("ffff7f"),
+    };
+    for (const QByteArray& bytes : hostile) {
+        m_prompt.Clear();
+        CProjectDocument doc;
+        EXPECT_FALSE(doc.OnOpenDocument(WriteProject(bytes)));
+        ASSERT_EQ(m_prompt.Boxes().size(), 1);
+        EXPECT_TRUE(m_prompt.Boxes().at(0).text.contains("rest of the file"))
+            << m_prompt.Boxes().at(0).text.toStdString();
+    }
+}
+
+TEST_F(ProjectFile, AStoredCurrentIndexOutOfRangeReadsAsZero)
+{
+    for (quint32 stored : {2u, 0x80000000u, 0xFFFFFFFFu}) {
+        const QByteArray bytes = Bytes()
+                                     .U32(1)
+                                     .Str("Directory")
+                                     .U32(1000)
+                                     .U32(stored)
+                                     .U32(2)
+                                     .Str("A")
+                                     .Str("a")
+                                     .Str("")
+                                     .Str("B")
+                                     .Str("b")
+                                     .Str("")
+                                     .U32(0)
+                                     .data;
+        CProjectDocument doc;
+        ASSERT_TRUE(doc.OnOpenDocument(WriteProject(bytes)));
+        EXPECT_EQ(doc.m_nCurConfig, 0);
+        EXPECT_EQ(doc.GetCurConfigName(), "A");
+    }
+    // A file without any configuration still opens with the default one.
+    CProjectDocument doc;
+    ASSERT_TRUE(doc.OnOpenDocument(
+        WriteProject(Bytes().U32(1).Str("Directory").U32(1).U32(0).U32(0).U32(0).data)));
+    EXPECT_EQ(doc.GetCurConfigName(), "DEFAULT");
+}
+
+TEST_F(ProjectFile, AFailedSaveKeepsTheOldFile)
+{
+    // A project whose writing breaks off half-way.
+    class CBrokenProject : public CProjectDocument
+    {
+    public:
+        void Serialize(CArchive& ar) override
+        {
+            CProjectDocument::Serialize(ar);
+            throw CArchiveException(CArchiveException::writeFailed, "Disk full.");
+        }
+    };
+    const QString path = WriteProject(NewProjectBytes());
+    CBrokenProject doc;
+    FillProject(doc);
+    doc.SetModifiedFlag();
+    EXPECT_FALSE(doc.OnSaveDocument(path));
+    EXPECT_EQ(ReadFile(path), NewProjectBytes());
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"p.hpr"});
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_EQ(m_prompt.Boxes().size(), 1);
+    EXPECT_EQ(m_prompt.Boxes().at(0).text, "Cannot save the file \"" + path + "\".\nDisk full.");
+
+    // A folder that does not exist: reported, nothing created.
+    CProjectDocument plain;
+    EXPECT_FALSE(plain.OnSaveDocument(Path("missing/p.hpr")));
+    EXPECT_EQ(m_prompt.Boxes().size(), 2);
+}
+
+TEST_F(ProjectFile, OnlyOneProjectIsOpenAtATime)
+{
+    const QString path = WriteProject(NewProjectBytes());
+    CProjectDocument* openProject = nullptr;
+    {
+        CProjectDocument first;
+        first.SetOpenProjectSlot(&openProject);
+        int opened = 0;
+        QObject::connect(&first, &CProjectDocument::projectOpened, [&] { ++opened; });
+        ASSERT_TRUE(first.OnOpenDocument(path));
+        EXPECT_EQ(openProject, &first);
+        EXPECT_EQ(opened, 1);
+
+        CProjectDocument second;
+        second.SetOpenProjectSlot(&openProject);
+        EXPECT_FALSE(second.OnOpenDocument(path));
+        EXPECT_EQ(openProject, &first);
+        ASSERT_EQ(m_prompt.Boxes().size(), 1);
+        EXPECT_EQ(m_prompt.Boxes().at(0).text, "Only one project can be open at a time!");
+        EXPECT_EQ(m_prompt.Boxes().at(0).caption, "Open Error");
+        EXPECT_EQ(m_prompt.Boxes().at(0).type, Mb::Ok);
+        EXPECT_FALSE(MayOpenProject(openProject));
+        EXPECT_TRUE(MayOpenProject(nullptr));
+        EXPECT_EQ(m_prompt.Boxes().size(), 2);
+    }
+    // Destroying the open project clears the program's pointer to it.
+    EXPECT_EQ(openProject, nullptr);
+}
+
+TEST_F(ProjectFile, MissingAndUnreadableFilesAreReported)
+{
+    CProjectDocument doc;
+    EXPECT_FALSE(doc.OnOpenDocument(Path("nothing.hpr")));
+    EXPECT_FALSE(doc.OnOpenDocument(m_dir.path()));
+    ASSERT_EQ(m_prompt.Boxes().size(), 2);
+    EXPECT_EQ(m_prompt.Boxes().at(0).text,
+              "Cannot open the file \"" + Path("nothing.hpr") + "\".\nThe file does not exist.");
+    EXPECT_EQ(m_prompt.Boxes().at(0).type, Mb::Ok | Mb::IconError);
+}
+
+TEST_F(ProjectFile, AProjectMadeOnWindowsOpens)
+{
+    const QByteArray bytes = Bytes()
+                                 .U32(1)
+                                 .Str("Library")
+                                 .U32(1500)
+                                 .U32(1)
+                                 .U32(2)
+                                 .Str("DEFAULT")
+                                 .Str("Project")
+                                 .Str("T")
+                                 .Str("DEBUG")
+                                 .Str("Dbg")
+                                 .Str("T")
+                                 .U32(2)
+                                 .Str("src\\main.s")
+                                 .U32(1)
+                                 .U32(1)
+                                 .Str("main")
+                                 .U32(1)
+                                 .Str("DEBUG")
+                                 .Str("C:\\HP\\lib\\util.h")
+                                 .U32(1)
+                                 .U32(0)
+                                 .Str("util.h")
+                                 .U32(0)
+                                 .Str("DEBUG")
+                                 .data;
+    CProjectDocument doc;
+    CFakeFileList list;
+    doc.SetFileList(&list);
+    const QString path = WriteProject(bytes, "win.hpr");
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(doc.GetCurConfigName(), "DEBUG");
+    EXPECT_EQ(doc.m_files.at(0).path, "src\\main.s");
+    EXPECT_EQ(doc.GetFileFullPath(0), DirectoryPart(FullPath(path)) + "src/main.s");
+    EXPECT_EQ(doc.GetFileFullPath(1), "C:/HP/lib/util.h");
+    EXPECT_EQ(list.Column(0), QStringList({"src\\main.s", "C:\\HP\\lib\\util.h"}));
+    EXPECT_EQ(list.Images(), QList<int>({1, 0}));
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_EQ(ReadFile(path), bytes);
+}
