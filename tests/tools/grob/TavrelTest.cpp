@@ -273,4 +273,19 @@ TEST_F(TavrelTest, FilesMatchTheReference)
     }
 }
 
+TEST_F(TavrelTest, BundledSampleMatchesTheReference)
+{
+    const Bytes sample = grobtest::ReadFile(TAVREL_SAMPLE);
+    grobtest::WriteFile(m_strInput, sample);
+    const ToolRun run = Tavrel({m_strInput, m_strOutput});
+    const std::string strExpected = m_dir.File("expected.cgrob");
+    std::ostringstream expected;
+    ASSERT_EQ(reference::Compress(m_strInput, strExpected, expected), 0);
+    EXPECT_EQ(run.nExit, 0);
+    EXPECT_EQ(run.strOutput, expected.str());
+    EXPECT_EQ(grobtest::ReadFile(m_strOutput), grobtest::ReadFile(strExpected));
+    // Download header and the four fields take 18 bytes; the pixel data follows.
+    ExpectRoundTrip(Grob(64, 131, Bytes(sample.begin() + 18, sample.end())));
+}
+
 } // namespace
