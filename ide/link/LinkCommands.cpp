@@ -1,0 +1,135 @@
+#include "LinkCommands.h"
+
+#include "CalcChars.h"
+#include "EmuLink.h"
+#include "Prompt.h"
+#include "TransferWorker.h"
+
+#include <QFileInfo>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+// The transfer that Ctrl+C cancels. The first Ctrl+C cancels as the Cancel button
+// does (the calculator is told, within about a second); a second one ends the program.
+std::atomic<CTransferWorker*> g_pRunning{nullptr};
+std::atomic<int> g_nInterrupts{0};
+
+void OnInterrupt(int signal)
+{
+    CTransferWorker* worker = g_pRunning.load();
+    if (worker && g_nInterrupts.fetch_add(1) == 0) {
+        worker->Cancel();
+        return;
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+class CConsoleSink : public ITransferSink
+{
+public:
+    void OnStatus(const QString& strStatus) override
+    {
+        if (strStatus.isEmpty() || strStatus == m_strLast) {
+            return;
+        }
+        m_strLast = strStatus;
+        std::fprintf(stdout, "%s\n", strStatus.toUtf8().constData());
+        std::fflush(stdout);
+    }
+    void OnProgress(int) override {}
+    void OnMessage(const QString& strText, const QString& strCaption, unsigned nType) override
+    {
+        Prompt().MessageBox(strText, strCaption, nType);
+    }
+    void OnFinished(TransferResult result) override
+    {
+        if (result == TransferResult::Cancelled) {
+            std::fprintf(stderr, "Transfer cancelled.\n");
+        } else if (result == TransferResult::CancelledByCalculator) {
+            std::fprintf(stderr, "Transfer cancelled by the calculator.\n");
+        }
+    }
+
+private:
+    QString m_strLast;
+};
+
+int Usage(const QString& strProblem)
+{
+    std::fprintf(stderr,
+                 "velmora: %s\nusage: velmora --transfer FILE [--name NAME]\n"
+                 "       velmora --simulate FILE\n",
+                 strProblem.toUtf8().constData());
+    return 1;
+}
+
+} // namespace
+
+bool IsLinkCommand(const QStringList& args)
+{
+    return !args.isEmpty() && (args.first() == QLatin1String("--transfer") ||
+                               args.first() == QLatin1String("--simulate"));
+}
+
+int RunLinkCommand(const QStringList& args, const LinkSettings& settings)
+{
+    const QString command = args.value(0);
+    if (args.size() < 2 || args.at(1).isEmpty()) {
+        return Usage(command + QStringLiteral(" needs a file"));
+    }
+    if (command == QLatin1String("--simulate")) {
+        if (args.size() > 2) {
+            return Usage(QStringLiteral("unexpected argument ") + args.at(2));
+        }
+        return RunSimulateCommand(args.at(1), settings);
+    }
+    QString name;
+    for (qsizetype i = 2; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--name") && i + 1 < args.size()) {
+            name = args.at(++i);
+        } else {
+            return Usage(QStringLiteral("unexpected argument ") + args.at(i));
+        }
+    }
+    return RunTransferCommand(args.at(1), name, settings);
+}
+
+int RunTransferCommand(const QString& strFilePath, const QString& strName,
+                       const LinkSettings& settings)
+{
+    TransferJob job;
+    job.nPort = settings.nPort;
+    job.nBaudRate = settings.nBaudRate;
+    job.strFilePath = QFileInfo(strFilePath).absoluteFilePath();
+    job.strAnnouncedName = TranslateCalcChars(strName.toLatin1().toStdString());
+    CTransferWorker worker(std::move(job), std::make_shared<CConsoleSink>());
+
+    g_nInterrupts = 0;
+    g_pRunning = &worker;
+    struct sigaction action
+    {
+    };
+    struct sigaction previous
+    {
+    };
+    action.sa_handler = OnInterrupt;
+    ::sigaction(SIGINT, &action, &previous);
+    const TransferResult result = worker.Run();
+    ::sigaction(SIGINT, &previous, nullptr);
+    g_pRunning = nullptr;
+    return result == TransferResult::Completed ? 0 : 1;
+}
+
+int RunSimulateCommand(const QString& strFilePath, const LinkSettings& settings)
+{
+    EmuLinkOptions options;
+    options.bAskWhenStarted = false;
+    const EmuResult result = SendToEmulator(QFileInfo(strFilePath).absoluteFilePath(),
+                                            settings.strEmuLocation, Prompt(), options);
+    return result == EmuResult::HandedOver ? 0 : 1;
+}

@@ -1,0 +1,27 @@
+// The calculator link without a window:
+//   velmora --transfer FILE [--name NAME]   sends FILE to the calculator
+//   velmora --simulate FILE                 loads FILE into the emulator
+// Status lines go to standard output, messages to standard error. Exit code 0 when the
+// whole file was acknowledged and the end byte sent (or the path handed over to an
+// accepting emulator), 1 otherwise.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The options that the link reads.
+struct LinkSettings
+{
+    int nPort = 2;
+    int nBaudRate = 9600;
+    QString strEmuLocation;
+};
+
+// True when the arguments (after the program name) ask for a link command.
+bool IsLinkCommand(const QStringList& args);
+// Runs the link command in args and returns the exit code.
+int RunLinkCommand(const QStringList& args, const LinkSettings& settings);
+
+int RunTransferCommand(const QString& strFilePath, const QString& strName,
+                       const LinkSettings& settings);
+int RunSimulateCommand(const QString& strFilePath, const LinkSettings& settings);

@@ -1,0 +1,116 @@
+#include "TransferDlg.h"
+
+#include "CalcChars.h"
+#include "Prompt.h"
+#include "QueuedTransferSink.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CTransferDlg::CTransferDlg(QWidget* pParent) : QDialog(pParent)
+{
+    setWindowTitle(QStringLiteral("Transfer in Progress"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Transferring:"), this));
+    m_pPath = new QLabel(this);
+    m_pPath->setObjectName(QStringLiteral("filePath"));
+    layout->addWidget(m_pPath);
+    m_pStatus = new QLabel(this);
+    m_pStatus->setObjectName(QStringLiteral("status"));
+    layout->addWidget(m_pStatus);
+    m_pProgress = new QProgressBar(this);
+    m_pProgress->setObjectName(QStringLiteral("progress"));
+    m_pProgress->setRange(0, 100);
+    m_pProgress->setValue(0);
+    layout->addWidget(m_pProgress);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &CTransferDlg::reject);
+    layout->addWidget(buttons);
+    setMinimumWidth(280);
+}
+
+CTransferDlg::~CTransferDlg()
+{
+    // A worker still running (it did not finish within the wait) keeps its own copies
+    // and simply reports to nobody from now on.
+    if (m_pSink) {
+        m_pSink->Detach();
+    }
+}
+
+void CTransferDlg::showEvent(QShowEvent* pEvent)
+{
+    QDialog::showEvent(pEvent);
+    if (m_pWorker) {
+        return;
+    }
+    m_pPath->setText(m_strFilePath);
+    m_pStatus->clear();
+    TransferJob job;
+    job.nPort = m_nPort;
+    job.nBaudRate = m_nBaudRate;
+    job.strFilePath = m_strFilePath;
+    job.strAnnouncedName = m_strAnnouncedName;
+    job.timeouts = m_timeouts;
+    m_pSink = std::make_shared<CQueuedTransferSink>(this, this);
+    m_pWorker = std::make_shared<CTransferWorker>(std::move(job), m_pSink);
+    CTransferWorker::Start(m_pWorker);
+}
+
+void CTransferDlg::reject()
+{
+    if (m_pWorker) {
+        m_pWorker->Cancel();
+        m_pWorker->WaitDone(10000);
+    }
+    QDialog::reject();
+}
+
+void CTransferDlg::OnStatus(const QString& strStatus)
+{
+    m_pPath->setText(m_strFilePath);
+    m_pStatus->setText(strStatus);
+}
+
+void CTransferDlg::OnProgress(int nPercent)
+{
+    m_pProgress->setValue(nPercent);
+}
+
+void CTransferDlg::OnMessage(const QString& strText, const QString& strCaption, unsigned nType)
+{
+    // The worker's end may arrive while the box is up; the dialog closes after it.
+    ++m_nBoxesOpen;
+    Prompt().MessageBox(strText, strCaption, nType);
+    --m_nBoxesOpen;
+    if (m_nBoxesOpen == 0 && m_bClosePending) {
+        m_bClosePending = false;
+        reject();
+    }
+}
+
+void CTransferDlg::OnFinished(TransferResult result)
+{
+    m_result = result;
+    if (m_nBoxesOpen > 0) {
+        m_bClosePending = true;
+        return;
+    }
+    reject();
+}
+
+bool TransferFile(QWidget* pParent, const QString& strFilePath, const QString& strName, int nPort,
+                  int nBaudRate)
+{
+    CTransferDlg dlg(pParent);
+    dlg.m_strFilePath = strFilePath;
+    dlg.m_strAnnouncedName = TranslateCalcChars(strName.toLatin1().toStdString());
+    dlg.m_nPort = nPort;
+    dlg.m_nBaudRate = nBaudRate;
+    dlg.exec();
+    return true;
+}

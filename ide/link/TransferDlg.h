@@ -1,0 +1,61 @@
+// "Transfer in Progress": shows the file being sent, the worker's status line and a
+// progress bar, with a Cancel button. It starts the transfer worker when it is first
+// shown and closes itself when the worker has finished.
+#pragma once
+
+#include "TransferWorker.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <string>
+
+class CQueuedTransferSink;
+class QLabel;
+class QProgressBar;
+
+class CTransferDlg : public QDialog, public ITransferSink
+{
+    Q_OBJECT
+public:
+    explicit CTransferDlg(QWidget* pParent = nullptr);
+    ~CTransferDlg() override;
+
+    // Set by the caller before the dialog runs.
+    QString m_strFilePath;
+    std::string m_strAnnouncedName; // calculator characters; empty: the file's own name
+    int m_nPort = 2;
+    int m_nBaudRate = 9600;
+    SerialTimeouts m_timeouts;
+
+    // How the transfer ended; Failed until it has.
+    TransferResult Result() const { return m_result; }
+
+    // Cancel (also what the worker's end leads to): asks the worker to stop, waits up to
+    // ten seconds for it to release the port, and closes.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* pEvent) override;
+
+private:
+    void OnStatus(const QString& strStatus) override;
+    void OnProgress(int nPercent) override;
+    void OnMessage(const QString& strText, const QString& strCaption, unsigned nType) override;
+    void OnFinished(TransferResult result) override;
+
+    QLabel* m_pPath;
+    QLabel* m_pStatus;
+    QProgressBar* m_pProgress;
+    std::shared_ptr<CQueuedTransferSink> m_pSink;
+    std::shared_ptr<CTransferWorker> m_pWorker;
+    TransferResult m_result = TransferResult::Failed;
+    int m_nBoxesOpen = 0;
+    bool m_bClosePending = false;
+};
+
+// Sends strFilePath to the calculator behind a modal progress dialog, announcing
+// strName (escapes translated to calculator characters; empty: the file's own name).
+// Returns true.
+bool TransferFile(QWidget* pParent, const QString& strFilePath, const QString& strName, int nPort,
+                  int nBaudRate);
