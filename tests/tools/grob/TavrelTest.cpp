@@ -190,6 +190,12 @@ TEST_F(TavrelTest, FileErrorsAreFatalAndNameTheFile)
     EXPECT_EQ(run.strOutput, "Fatal Error: " + strMissing + ": No such file or directory\n");
     EXPECT_FALSE(std::filesystem::exists(m_strOutput));
 
+    const std::string strFolder = m_dir.File("folder");
+    std::filesystem::create_directory(strFolder);
+    run = Tavrel({strFolder, m_strOutput});
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_EQ(run.strOutput, "Fatal Error: " + strFolder + ": Is a directory\n");
+
     grobtest::WriteFile(m_strInput, grobtest::GrobFile(Grob(1, 8, Bytes{0x00})));
     const std::string strNoFolder = m_dir.File("no/such/folder.cgrob");
     run = Tavrel({m_strInput, strNoFolder});
@@ -259,6 +265,7 @@ TEST_F(TavrelTest, FilesMatchTheReference)
     worst.data.push_back(0x23);
     specs.push_back(worst);
     specs.push_back(Grob(255, 255, Bytes(255 * 32, 0x12)));
+    specs.push_back(Grob(1, 8, Bytes{})); // no data at all: no blocks
 
     const std::string strExpected = m_dir.File("expected.cgrob");
     for (const GrobSpec& spec : specs) {
