@@ -59,7 +59,8 @@ public:
     bool CanCloseFrame() const override { return false; }
 
     // The program's pointer to its one open project (the main frame's). Opening checks
-    // it and sets it; destroying the project clears it when it still points here.
+    // it and sets it; destroying the project clears it when it still points here, so the
+    // slot must outlive the project.
     void SetOpenProjectSlot(CProjectDocument** slot) { m_ppOpenProject = slot; }
 
     // The folder of the project file, with a trailing '/'; empty before the first save.

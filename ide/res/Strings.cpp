@@ -17,14 +17,17 @@ const StringEntry kStringTable[] = {
     {IDS_OPEN_PROJECT, "Open Project"},
     {IDS_DEFAULT_CONFIG, "DEFAULT"},
     {IDS_NEW_CONFIG, "(new)"},
+    {IDS_PROJECT_DOC_TYPE, "\nNewProject\nVelmora\nVelmora Project Files (*.hpr)\n.hpr\n"
+                           "VelmoraProject.Document\nVelmora Project"},
     {IDS_OPEN_FAILED, "Cannot open the file \"%1\".\n%2"},
     {IDS_SAVE_FAILED, "Cannot save the file \"%1\".\n%2"},
     {IDS_EMU_NOT_BUILT, "The destination project file must be built first."},
     {IDS_EMU_EXEC_ERROR, "Error while trying to execute EMU48 (%1).  Please ensure path and file "
                          "settings are correct."},
-    {IDS_EMU_NOT_RUNNING, "EMU48 is not currently running.  Press the OK button after the program "
-                          "has succesfully loaded and started the emulator (give it a second or two "
-                          "to stabilize).  Press cancel to abort."},
+    {IDS_EMU_NOT_RUNNING,
+     "EMU48 is not currently running.  Press the OK button after the program "
+     "has succesfully loaded and started the emulator (give it a second or two "
+     "to stabilize).  Press cancel to abort."},
     {IDS_EMU_INCOMPATIBLE, "An incompatible version of EMU48 is running.  Please obtain the "
                            "Velmora compatible version."},
     {IDS_EMU_HANDOVER_FAILED, "Couldn't pass the file to EMU48 (%1)."},
@@ -68,8 +71,7 @@ const StringEntry kStringTable[] = {
     {IDS_COMPILING_SOURCE_FILE, "Compiling source file (%1)..."},
     {IDS_CREATING_DIRECTORY, "Creating directory..."},
     {IDS_CREATING_LIBRARY, "Creating library..."},
-    {IDS_SAVE_PROJECT_BEFORE_ADDING,
-     "Save the project document before adding source files to it."},
+    {IDS_SAVE_PROJECT_BEFORE_ADDING, "Save the project document before adding source files to it."},
     {IDS_COMPILING_CURRENT_FILE, "Compiling current source file..."},
 };
 

@@ -208,8 +208,8 @@ TEST_F(ProjectFile, AFutureVersionIsRefusedWithItsMessage)
 {
     QByteArray bytes = NewProjectBytes();
     bytes[0] = 2;
-    CProjectDocument doc;
     CProjectDocument* openProject = nullptr;
+    CProjectDocument doc;
     doc.SetOpenProjectSlot(&openProject);
     int opened = 0;
     QObject::connect(&doc, &CProjectDocument::projectOpened, [&] { ++opened; });
