@@ -17,8 +17,6 @@ const StringEntry kStringTable[] = {
     {IDS_OPEN_PROJECT, "Open Project"},
     {IDS_DEFAULT_CONFIG, "DEFAULT"},
     {IDS_NEW_CONFIG, "(new)"},
-    {IDS_PROJECT_DOC_TYPE, "\nNewProject\nVelmora\nVelmora Project Files (*.hpr)\n.hpr\n"
-                           "VelmoraProject.Document\nVelmora Project"},
     {IDS_OPEN_FAILED, "Cannot open the file \"%1\".\n%2"},
     {IDS_SAVE_FAILED, "Cannot save the file \"%1\".\n%2"},
     {IDS_EMU_NOT_BUILT, "The destination project file must be built first."},

@@ -11,9 +11,6 @@ constexpr unsigned IDS_FUTURE_VERSION = 2003;
 constexpr unsigned IDS_OPEN_PROJECT = 2004;
 constexpr unsigned IDS_DEFAULT_CONFIG = 2005;
 constexpr unsigned IDS_NEW_CONFIG = 2006;
-// The project document type: fields separated by '\n' (window title, new-document name,
-// file type name, filter name, extension, registered type id, registered type name).
-constexpr unsigned IDS_PROJECT_DOC_TYPE = 2007;
 // Opening and saving any document (%1 is the file, %2 the reason).
 constexpr unsigned IDS_OPEN_FAILED = 2010;
 constexpr unsigned IDS_SAVE_FAILED = 2011;
