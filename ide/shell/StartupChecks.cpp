@@ -1,0 +1,95 @@
+#include "StartupChecks.h"
+
+#include "Options.h"
+#include "Prompt.h"
+#include "Strings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+const QString kToolLocation = QStringLiteral("ToolLocation");
+const QString kGnuMode = QStringLiteral("GNUToolsMode");
+} // namespace
+
+const QStringList& ToolFiles()
+{
+    static const QStringList files = {
+        QStringLiteral("SASM.EXE"),   QStringLiteral("RPLCOMP.EXE"), QStringLiteral("SLOAD.EXE"),
+        QStringLiteral("USRLIB.EXE"), QStringLiteral("Wendrix.EXE"), QStringLiteral("ENTRIES.O"),
+    };
+    return files;
+}
+
+QString MissingToolList(const QString& toolLocation)
+{
+    QString list;
+    for (const QString& file : ToolFiles()) {
+        // A directory entry of that name counts, as the file is not opened.
+        if (!QFileInfo::exists(toolLocation + QLatin1Char('/') + file)) {
+            list += QLatin1Char('\n') + file;
+        }
+    }
+    return list;
+}
+
+void CheckTools(const COptionTable& options)
+{
+    const QString location = options.GetOption(kToolLocation);
+    const QString missing = MissingToolList(location);
+    if (!missing.isEmpty()) {
+        Prompt().MessageBox(LoadString(IDS_TOOLS_MISSING).arg(location, missing), QString(),
+                            Mb::Ok | Mb::IconError);
+    }
+}
+
+void DetectToolSet(COptionTable& options)
+{
+    if (!options.GetOptionBool(QStringLiteral("AutoDetectTools"))) {
+        return;
+    }
+    QFile sasm(options.GetOption(kToolLocation) + QStringLiteral("/SASM.EXE"));
+    if (!sasm.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    const bool gnu = sasm.size() < kHpSasmMinSize;
+    const bool gnuMode = options.GetOptionBool(kGnuMode);
+    if (gnu && !gnuMode) {
+        if (Prompt().MessageBox(LoadString(IDS_GNU_DETECTED), QString(), Mb::YesNo) == IDYES) {
+            options.SetOption(kGnuMode, QStringLiteral("Yes"));
+        }
+    } else if (!gnu && gnuMode) {
+        if (Prompt().MessageBox(LoadString(IDS_HP_DETECTED), QString(), Mb::YesNo) == IDYES) {
+            options.SetOption(kGnuMode, QStringLiteral("No"));
+        }
+    }
+}
+
+void ChangeToDefaultDir(const COptionTable& options)
+{
+    const QString dir = options.GetOption(QStringLiteral("DefaultDir"));
+    if (!dir.isEmpty() &&
+        dir == options.GetOptions()
+                   .value(options.FindOption(QStringLiteral("DefaultDir")))
+                   .defaultValue &&
+        !QFileInfo::exists(dir) && dir.startsWith(QDir::homePath() + QLatin1Char('/'))) {
+        // The default of an installed copy lies in the user's home; make it once.
+        QDir().mkpath(dir);
+    }
+    errno = 0;
+    if (::chdir(QFile::encodeName(dir).constData()) == 0) {
+        return;
+    }
+    const int error = errno;
+    if (error == ENOENT || error == ENOTDIR) {
+        Prompt().MessageBox(LoadString(IDS_DEFAULT_DIR_MISSING) + dir, LoadString(IDS_APP_TITLE),
+                            Mb::Ok);
+    } else {
+        Prompt().MessageBox(LoadString(IDS_DEFAULT_DIR_ERROR).arg(error).arg(dir),
+                            LoadString(IDS_ERROR_CAPTION), Mb::Ok);
+    }
+}

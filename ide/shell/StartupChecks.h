@@ -1,0 +1,27 @@
+// The start-up checks of the main frame: are the tool-chain files under the tool
+// location, which tool set (HP or GNU) is installed, and the change into the default
+// project directory. Each reports through the prompt and never stops the start-up.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class COptionTable;
+
+// The tool-chain files looked for, in the order they are checked and listed.
+const QStringList& ToolFiles();
+// The missing ones under toolLocation, each as a line break and its name.
+QString MissingToolList(const QString& toolLocation);
+// Shows one stop box listing every missing tool file; nothing when all are there.
+void CheckTools(const COptionTable& options);
+
+// A SASM.EXE of this size or more belongs to the HP tools, a smaller one to the GNU
+// tools.
+constexpr qint64 kHpSasmMinSize = 140000;
+// When AutoDetectTools is on: offers to switch GNUToolsMode when SASM.EXE's size tells
+// the other tool set (in memory only).
+void DetectToolSet(COptionTable& options);
+
+// Changes the current directory to DefaultDir; a message when that is impossible. An
+// installed copy makes its default folder in the user's home on the first start.
+void ChangeToDefaultDir(const COptionTable& options);
