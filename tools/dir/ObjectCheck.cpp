@@ -17,7 +17,7 @@ CObjectCheck::CObjectCheck(const std::string& besidePath) : m_strName(besidePath
     }
     m_strName = name.data();
     try {
-        m_pFile = std::make_unique<CNibbleFile>(m_strName, CFile::modeReadWrite);
+        m_pFile = std::make_unique<CKnownLengthFile>(m_strName, CFile::modeReadWrite);
     } catch (...) {
         ::unlink(m_strName.c_str());
         ::close(m_hScratch);
@@ -42,6 +42,7 @@ bool CObjectCheck::StandsAlone(unsigned char* pObject, std::uint32_t nSize)
     const std::uint32_t nStart = nSize & 1;
     m_pFile->Seek(nStart);
     m_pFile->WriteNibbles(pObject, nSize);
+    m_pFile->SetKnownLength((std::uint64_t{nStart} + nSize) / 2);
     m_pFile->Seek(nStart);
     try {
         return m_pFile->SkipOb() == static_cast<int>(nSize) && m_pFile->FilePos() == nStart + nSize;

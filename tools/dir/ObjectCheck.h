@@ -5,7 +5,7 @@
 // scratch file that ends exactly where the object ends.
 #pragma once
 
-#include "NibbleFile.h"
+#include "KnownLengthFile.h"
 
 #include <cstdint>
 #include <memory>
@@ -28,5 +28,5 @@ public:
 private:
     int m_hScratch = -1;
     std::string m_strName;
-    std::unique_ptr<CNibbleFile> m_pFile;
+    std::unique_ptr<CKnownLengthFile> m_pFile;
 };
