@@ -33,7 +33,8 @@ struct Bytes
     }
 };
 
-QByteArray NewProjectBytes()
+// A new project up to its file count.
+Bytes NewProjectHead()
 {
     return Bytes()
         .U32(1)
@@ -43,9 +44,12 @@ QByteArray NewProjectBytes()
         .U32(1)
         .Str("DEFAULT")
         .Str("Project")
-        .Str("NAME  :Long Name, info")
-        .U32(0)
-        .data;
+        .Str("NAME  :Long Name, info");
+}
+
+QByteArray NewProjectBytes()
+{
+    return NewProjectHead().U32(0).data;
 }
 
 QByteArray ReadFile(const QString& path)
@@ -142,15 +146,7 @@ TEST_F(ProjectFile, RoundTripKeepsEverything)
 
 TEST_F(ProjectFile, CompileIsStoredBeforeVisible)
 {
-    const QByteArray bytes = Bytes()
-                                 .U32(1)
-                                 .Str("Directory")
-                                 .U32(1000)
-                                 .U32(0)
-                                 .U32(1)
-                                 .Str("DEFAULT")
-                                 .Str("Project")
-                                 .Str("T")
+    const QByteArray bytes = NewProjectHead()
                                  .U32(1)
                                  .Str("a.s")
                                  .U32(1) // compile
