@@ -14,43 +14,28 @@
 
 namespace {
 
-// Builds file contents by hand, independently of the archive.
-struct Bytes
+// Builds file contents by hand, independently of the archive: a number becomes a
+// little-endian word, a text a one-byte length and its bytes.
+struct Field
 {
-    QByteArray data;
-    Bytes& U32(quint32 value)
-    {
-        char word[4];
-        qToLittleEndian(value, word);
-        data.append(word, 4);
-        return *this;
-    }
-    Bytes& Str(const QByteArray& text)
-    {
-        data.append(char(text.size()));
-        data.append(text);
-        return *this;
-    }
+    Field(quint32 number) : bytes(4, '\0') { qToLittleEndian(number, bytes.data()); }
+    Field(const char* text) : bytes(char(qstrlen(text)) + QByteArray(text)) {}
+    QByteArray bytes;
 };
 
-// A new project up to its file count.
-Bytes NewProjectHead()
+QByteArray Pack(std::initializer_list<Field> fields)
 {
-    return Bytes()
-        .U32(1)
-        .Str("Directory")
-        .U32(1000)
-        .U32(0)
-        .U32(1)
-        .Str("DEFAULT")
-        .Str("Project")
-        .Str("NAME  :Long Name, info");
+    QByteArray data;
+    for (const Field& field : fields) {
+        data += field.bytes;
+    }
+    return data;
 }
 
-QByteArray NewProjectBytes()
-{
-    return NewProjectHead().U32(0).data;
-}
+// A new project up to its file count.
+const QByteArray kNewProjectHead =
+    Pack({1u, "Directory", 1000u, 0u, 1u, "DEFAULT", "Project", "NAME  :Long Name, info"});
+const QByteArray kNewProject = kNewProjectHead + Pack({0u});
 
 QByteArray ReadFile(const QString& path)
 {
@@ -110,9 +95,8 @@ TEST_F(ProjectFile, ANewProjectSavedAtOnceIsTheKnown69Bytes)
     CProjectDocument doc;
     ASSERT_TRUE(doc.OnNewDocument());
     ASSERT_TRUE(doc.OnSaveDocument(Path("new.hpr")));
-    const QByteArray expected = NewProjectBytes();
-    ASSERT_EQ(expected.size(), 69);
-    EXPECT_EQ(ReadFile(Path("new.hpr")), expected);
+    ASSERT_EQ(kNewProject.size(), 69);
+    EXPECT_EQ(ReadFile(Path("new.hpr")), kNewProject);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(doc.GetTitle(), "new.hpr");
     EXPECT_TRUE(m_prompt.Boxes().isEmpty());
@@ -146,15 +130,8 @@ TEST_F(ProjectFile, RoundTripKeepsEverything)
 
 TEST_F(ProjectFile, CompileIsStoredBeforeVisible)
 {
-    const QByteArray bytes = NewProjectHead()
-                                 .U32(1)
-                                 .Str("a.s")
-                                 .U32(1) // compile
-                                 .U32(0) // visible
-                                 .Str("a")
-                                 .U32(0)
-                                 .Str("")
-                                 .data;
+    // One entry: path, compile 1, visible 0, compiled name, mode, list.
+    const QByteArray bytes = kNewProjectHead + Pack({1u, "a.s", 1u, 0u, "a", 0u, ""});
     CProjectDocument doc;
     CFakeFileList list;
     doc.SetFileList(&list);
@@ -169,22 +146,8 @@ TEST_F(ProjectFile, CompileIsStoredBeforeVisible)
 
 TEST_F(ProjectFile, VersionZeroReadsAsOneDefaultConfiguration)
 {
-    const QByteArray bytes = Bytes()
-                                 .U32(0)
-                                 .Str("Library")
-                                 .U32(2)
-                                 .Str("OLDBASE")
-                                 .U32(777)
-                                 .Str("OLD  :Old title")
-                                 .Str("one.s")
-                                 .U32(0)
-                                 .U32(1)
-                                 .Str("ONE")
-                                 .Str("two.s")
-                                 .U32(1)
-                                 .U32(0)
-                                 .Str("TWO")
-                                 .data;
+    const QByteArray bytes = Pack({0u, "Library", 2u, "OLDBASE", 777u, "OLD  :Old title", "one.s",
+                                   0u, 1u, "ONE", "two.s", 1u, 0u, "TWO"});
     CProjectDocument doc;
     doc.m_nCurConfig = 0;
     ASSERT_TRUE(doc.OnOpenDocument(WriteProject(bytes)));
@@ -202,7 +165,7 @@ TEST_F(ProjectFile, VersionZeroReadsAsOneDefaultConfiguration)
 
 TEST_F(ProjectFile, AFutureVersionIsRefusedWithItsMessage)
 {
-    QByteArray bytes = NewProjectBytes();
+    QByteArray bytes = kNewProject;
     bytes[0] = 2;
     CProjectDocument* openProject = nullptr;
     CProjectDocument doc;
@@ -244,15 +207,15 @@ TEST_F(ProjectFile, EveryTruncationFailsCleanlyAndLeavesAnEmptyProject)
 
 TEST_F(ProjectFile, AbsurdCountsAndLengthsFailCleanly)
 {
-    const QByteArray head = Bytes().U32(1).Str("Directory").U32(1000).U32(0).data;
-    const QByteArray oneConfig = Bytes().U32(1).Str("D").Str("P").Str("T").data;
+    const QByteArray head = Pack({1u, "Directory", 1000u, 0u});
+    const QByteArray oneConfig = Pack({1u, "D", "P", "T"});
     const QList<QByteArray> hostile = {
-        head + Bytes().U32(0xFFFFFFFF).data,
-        head + Bytes().U32(0x10000000).data + QByteArray(64, '\0'),
-        head + oneConfig + Bytes().U32(0x7FFFFFFF).data,
-        head + QByteArray::fromHex("01000000ffffff") + Bytes().U32(0xFFFFFFF0).data,
-        Bytes().U32(0).Str("Directory").U32(0xFFFFFFFF).Str("B").U32(1).Str("T").data,
-        Bytes().U32(1).data + QByteArray::fromHex("ffff7f"),
+        head + Pack({0xFFFFFFFFu}),
+        head + Pack({0x10000000u}) + QByteArray(64, '\0'),
+        head + oneConfig + Pack({0x7FFFFFFFu}),
+        head + QByteArray::fromHex("01000000ffffff") + Pack({0xFFFFFFF0u}),
+        Pack({0u, "Directory", 0xFFFFFFFFu, "B", 1u, "T"}),
+        Pack({1u}) + QByteArray::fromHex("ffff7f"),
     };
     for (const QByteArray& bytes : hostile) {
         m_prompt.Clear();
@@ -267,20 +230,8 @@ TEST_F(ProjectFile, AbsurdCountsAndLengthsFailCleanly)
 TEST_F(ProjectFile, AStoredCurrentIndexOutOfRangeReadsAsZero)
 {
     for (quint32 stored : {2u, 0x80000000u, 0xFFFFFFFFu}) {
-        const QByteArray bytes = Bytes()
-                                     .U32(1)
-                                     .Str("Directory")
-                                     .U32(1000)
-                                     .U32(stored)
-                                     .U32(2)
-                                     .Str("A")
-                                     .Str("a")
-                                     .Str("")
-                                     .Str("B")
-                                     .Str("b")
-                                     .Str("")
-                                     .U32(0)
-                                     .data;
+        const QByteArray bytes =
+            Pack({1u, "Directory", 1000u, stored, 2u, "A", "a", "", "B", "b", "", 0u});
         CProjectDocument doc;
         ASSERT_TRUE(doc.OnOpenDocument(WriteProject(bytes)));
         EXPECT_EQ(doc.m_nCurConfig, 0);
@@ -288,8 +239,7 @@ TEST_F(ProjectFile, AStoredCurrentIndexOutOfRangeReadsAsZero)
     }
     // A file without any configuration still opens with the default one.
     CProjectDocument doc;
-    ASSERT_TRUE(doc.OnOpenDocument(
-        WriteProject(Bytes().U32(1).Str("Directory").U32(1).U32(0).U32(0).U32(0).data)));
+    ASSERT_TRUE(doc.OnOpenDocument(WriteProject(Pack({1u, "Directory", 1u, 0u, 0u, 0u}))));
     EXPECT_EQ(doc.GetCurConfigName(), "DEFAULT");
 }
 
@@ -305,12 +255,12 @@ TEST_F(ProjectFile, AFailedSaveKeepsTheOldFile)
             throw CArchiveException(CArchiveException::writeFailed, "Disk full.");
         }
     };
-    const QString path = WriteProject(NewProjectBytes());
+    const QString path = WriteProject(kNewProject);
     CBrokenProject doc;
     FillProject(doc);
     doc.SetModifiedFlag();
     EXPECT_FALSE(doc.OnSaveDocument(path));
-    EXPECT_EQ(ReadFile(path), NewProjectBytes());
+    EXPECT_EQ(ReadFile(path), kNewProject);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"p.hpr"});
     EXPECT_TRUE(doc.IsModified());
     ASSERT_EQ(m_prompt.Boxes().size(), 1);
@@ -324,7 +274,7 @@ TEST_F(ProjectFile, AFailedSaveKeepsTheOldFile)
 
 TEST_F(ProjectFile, OnlyOneProjectIsOpenAtATime)
 {
-    const QString path = WriteProject(NewProjectBytes());
+    const QString path = WriteProject(kNewProject);
     CProjectDocument* openProject = nullptr;
     {
         CProjectDocument first;
@@ -364,32 +314,10 @@ TEST_F(ProjectFile, MissingAndUnreadableFilesAreReported)
 
 TEST_F(ProjectFile, AProjectMadeOnWindowsOpens)
 {
-    const QByteArray bytes = Bytes()
-                                 .U32(1)
-                                 .Str("Library")
-                                 .U32(1500)
-                                 .U32(1)
-                                 .U32(2)
-                                 .Str("DEFAULT")
-                                 .Str("Project")
-                                 .Str("T")
-                                 .Str("DEBUG")
-                                 .Str("Dbg")
-                                 .Str("T")
-                                 .U32(2)
-                                 .Str("src\\main.s")
-                                 .U32(1)
-                                 .U32(1)
-                                 .Str("main")
-                                 .U32(1)
-                                 .Str("DEBUG")
-                                 .Str("C:\\HP\\lib\\util.h")
-                                 .U32(1)
-                                 .U32(0)
-                                 .Str("util.h")
-                                 .U32(0)
-                                 .Str("DEBUG")
-                                 .data;
+    const QByteArray bytes = Pack({1u, "Library", 1500u, 1u}) +
+                             Pack({2u, "DEFAULT", "Project", "T", "DEBUG", "Dbg", "T"}) +
+                             Pack({2u, "src\\main.s", 1u, 1u, "main", 1u, "DEBUG"}) +
+                             Pack({"C:\\HP\\lib\\util.h", 1u, 0u, "util.h", 0u, "DEBUG"});
     CProjectDocument doc;
     CFakeFileList list;
     doc.SetFileList(&list);
