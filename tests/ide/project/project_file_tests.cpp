@@ -154,7 +154,8 @@ TEST_F(ProjectFile, VersionZeroReadsAsOneDefaultConfiguration)
     EXPECT_EQ(doc.m_strProjectType, "Library");
     EXPECT_EQ(doc.m_nRomId, 777);
     ASSERT_EQ(doc.m_configs.size(), 1);
-    EXPECT_EQ(doc.m_configs.at(0), (ProjectConfiguration{"DEFAULT", "OLDBASE", "OLD  :Old title"}));
+    const ProjectConfiguration only{"DEFAULT", "OLDBASE", "OLD  :Old title"};
+    EXPECT_EQ(doc.m_configs.at(0), only);
     EXPECT_EQ(doc.m_nCurConfig, 0);
     ASSERT_EQ(doc.m_files.size(), 2);
     EXPECT_EQ(doc.m_files.at(0), (ProjectFileEntry{"one.s", true, false, "ONE", 0, ""}));
