@@ -215,7 +215,9 @@ TEST_F(Options, AReadOnlySettingsFolderLeavesEveryValueEmpty)
         {
             if (geteuid() == 0) {
                 const passwd* nobody = getpwnam("nobody");
-                if (!nobody || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) {
+                const uid_t uid = nobody ? nobody->pw_uid : 65534;
+                const gid_t gid = nobody ? nobody->pw_gid : 65534;
+                if (setgid(gid) != 0 || setuid(uid) != 0) {
                     std::_Exit(2);
                 }
             }
