@@ -9,6 +9,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
+#include <ostream>
+
+// Test failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 class RecordingMessages : public IBuildMessages
 {
