@@ -11,6 +11,15 @@ constexpr unsigned IDS_FUTURE_VERSION = 2003;
 constexpr unsigned IDS_OPEN_PROJECT = 2004;
 constexpr unsigned IDS_DEFAULT_CONFIG = 2005;
 constexpr unsigned IDS_NEW_CONFIG = 2006;
+// The project window and the project dialogs.
+constexpr unsigned IDS_ADD_FILES_FILTER = 2020;
+constexpr unsigned IDS_REMOVE_ONE_ENTRY = 2021;
+constexpr unsigned IDS_REMOVE_ENTRIES = 2022;
+constexpr unsigned IDS_CONFIG_EXISTS = 2023;
+constexpr unsigned IDS_DELETE_CONFIG = 2024;
+constexpr unsigned IDS_DELETE_DEFAULT_CONFIG = 2025;
+constexpr unsigned IDS_NAME_ALL_CONFIGS = 2026;
+constexpr unsigned IDS_ROMID_NOT_NUMBER = 2027;
 // Opening and saving any document (%1 is the file, %2 the reason).
 constexpr unsigned IDS_OPEN_FAILED = 2010;
 constexpr unsigned IDS_SAVE_FAILED = 2011;
