@@ -39,7 +39,7 @@ if(X11_FOUND)
 endif()
 
 add_executable(velmora ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(velmora PRIVATE velmora_shell)
+target_link_libraries(velmora PRIVATE velmora_shell velmora_build)
 
 # DefaultDir's default for a program run from the build tree.
 file(MAKE_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Projects)

@@ -1,5 +1,6 @@
 // velmora: the development environment. Command-line modes that run without a window
 // are dispatched first; everything else starts the application shell.
+#include "HeadlessBuild.h"
 #include "QtPrompt.h"
 #include "VelmoraApp.h"
 
@@ -18,7 +19,10 @@ std::optional<int> RunConsoleMode(int argc, char** argv)
         return std::nullopt;
     }
     const std::string_view mode = argv[1];
-    (void)mode; // Each console mode adds its line here: if (mode == "--x") return RunX(...);
+    // Each console mode adds its line here: if (mode == "--x") return RunX(...);
+    if (mode == "--build") {
+        return RunHeadlessBuild(argc, argv);
+    }
     return std::nullopt;
 }
 
