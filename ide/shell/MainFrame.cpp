@@ -365,7 +365,9 @@ void CMainFrame::UpdateLockIndicators()
 
 void CMainFrame::FillRecentFiles()
 {
-    const CRecentFileList& recent = CVelmoraApp::Instance()->RecentFiles();
+    static const CRecentFileList none;
+    CVelmoraApp* app = CVelmoraApp::Instance();
+    const CRecentFileList& recent = app ? app->RecentFiles() : none;
     for (int i = 0; i < ID_FILE_MRU_COUNT; ++i) {
         QAction* action = m_pCommands->Action(ID_FILE_MRU_FILE1 + i);
         action->setVisible(i < recent.Entries().size());
@@ -579,11 +581,16 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 
 void CMainFrame::dropEvent(QDropEvent* event)
 {
+    OpenDroppedFiles(event->mimeData());
+    event->acceptProposedAction();
+}
+
+void CMainFrame::OpenDroppedFiles(const QMimeData* data)
+{
     CVelmoraApp* app = CVelmoraApp::Instance();
-    for (const QUrl& url : event->mimeData()->urls()) {
+    for (const QUrl& url : data->urls()) {
         if (url.isLocalFile() && app) {
             app->OpenDocumentFile(url.toLocalFile());
         }
     }
-    event->acceptProposedAction();
 }

@@ -21,6 +21,7 @@ class CView;
 class IBuildMessages;
 class QComboBox;
 class QLabel;
+class QMimeData;
 class QMdiArea;
 class QToolBar;
 
@@ -92,6 +93,9 @@ public:
     // The status bar's line/column pane (pane 1); empty text clears it.
     void SetLineColText(const QString& text);
     QString GetLineColText() const;
+
+    // Opens every local file of a drop on the window.
+    void OpenDroppedFiles(const QMimeData* data);
 
 signals:
     // The frame finished closing: every document was saved or dropped.

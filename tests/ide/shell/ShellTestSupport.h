@@ -1,0 +1,77 @@
+// Shared by the shell's widget tests: a fresh settings folder for every test, the
+// prompt recorder, settings written before a start, and modal dialogs answered from
+// queued calls so that no test waits for a user.
+#pragma once
+
+#include "PromptRecorder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+class ShellTest : public testing::Test
+{
+protected:
+    ShellTest() : m_oldDir(QDir::currentPath())
+    {
+        qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    }
+    ~ShellTest() override { QDir::setCurrent(m_oldDir); }
+
+    // Stores options in the settings file, as a previous run would have.
+    void WriteOptions(const std::map<QString, QString>& values)
+    {
+        QSettings settings(SettingsFile(), QSettings::IniFormat);
+        settings.beginGroup(QStringLiteral("Options"));
+        for (const auto& [name, value] : values) {
+            settings.setValue(name, value);
+        }
+    }
+    // The stored value of an option, or "<none>".
+    QString StoredOption(const QString& name) const
+    {
+        QSettings settings(SettingsFile(), QSettings::IniFormat);
+        return settings.value(QStringLiteral("Options/") + name, QStringLiteral("<none>"))
+            .toString();
+    }
+    QString SettingsFile() const
+    {
+        return m_config.path() + QStringLiteral("/Velmora/Velmora.conf");
+    }
+
+    // Runs act on the next modal dialog as soon as it is up (exec() then returns).
+    static void WhenModal(std::function<void(QWidget*)> act)
+    {
+        auto* timer = new QTimer();
+        timer->setInterval(5);
+        QObject::connect(timer, &QTimer::timeout, [timer, act] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                timer->stop();
+                timer->deleteLater();
+                act(modal);
+            }
+        });
+        timer->start();
+    }
+
+    QTemporaryDir m_config;
+    QTemporaryDir m_work;
+    QString m_oldDir;
+    CPromptRecorder m_prompt;
+};
+
+// The test programs' main: a QApplication for the widgets, then every test.
+#define SHELL_TEST_MAIN()                                                                          \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        QApplication app(argc, argv);                                                              \
+        testing::InitGoogleTest(&argc, argv);                                                      \
+        return RUN_ALL_TESTS();                                                                    \
+    }

@@ -1,0 +1,262 @@
+// The Program Settings and Edit Program Setting dialogs, the tip rotation and the tip
+// dialog's check box, the about box and the splash screen.
+#include "AboutDlg.h"
+#include "EditSettingDlg.h"
+#include "Options.h"
+#include "ProgramSettingsDlg.h"
+#include "ShellTestSupport.h"
+#include "SplashDlg.h"
+#include "TipDlg.h"
+#include "Tips.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+class DialogTest : public ShellTest
+{
+protected:
+    COptionTable& Options()
+    {
+        if (m_options.GetOptions().isEmpty()) {
+            m_options.AddProgramOptions(QCoreApplication::applicationDirPath());
+            m_options.LoadOptions();
+        }
+        return m_options;
+    }
+    // The list row that shows label.
+    static QTreeWidgetItem* Row(QTreeWidget* list, const QString& label)
+    {
+        const QList<QTreeWidgetItem*> found = list->findItems(label, Qt::MatchExactly, 0);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+    static void Select(QTreeWidget* list, QTreeWidgetItem* item)
+    {
+        list->clearSelection();
+        if (item) {
+            item->setSelected(true);
+        }
+    }
+
+    COptionTable m_options;
+};
+
+TEST_F(DialogTest, SettingsListHasSectionsBlankRowsAndEveryOption)
+{
+    CProgramSettingsDlg dialog(Options());
+    QTreeWidget* list = dialog.GetList();
+    EXPECT_EQ(dialog.windowTitle(), "Program Settings");
+    ASSERT_EQ(list->topLevelItemCount(), 29);
+    const QStringList headers = {"Program Settings:", "Directory Settings:", "Editor Settings:"};
+    const int headerRows[] = {0, 8, 16};
+    for (int i = 0; i < 3; ++i) {
+        QTreeWidgetItem* header = list->topLevelItem(headerRows[i]);
+        EXPECT_EQ(header->text(0), headers[i]);
+        EXPECT_EQ(header->text(1), "");
+        EXPECT_EQ(header->data(0, Qt::UserRole).toInt(), CProgramSettingsDlg::kNoOption);
+    }
+    for (int blank : {7, 15}) {
+        EXPECT_EQ(list->topLevelItem(blank)->text(0), "");
+        EXPECT_EQ(list->topLevelItem(blank)->data(0, Qt::UserRole).toInt(),
+                  CProgramSettingsDlg::kNoOption);
+    }
+    // Option rows carry their index in the table.
+    QTreeWidgetItem* baud = list->topLevelItem(4);
+    EXPECT_EQ(baud->text(0), "Baud rate");
+    EXPECT_EQ(baud->text(1), "9600");
+    EXPECT_EQ(baud->data(0, Qt::UserRole).toInt(), Options().FindOption("BaudRate"));
+    EXPECT_EQ(list->topLevelItem(28)->text(0), "Template #5 Path");
+}
+
+TEST_F(DialogTest, DoubleClickTogglesYesNo)
+{
+    WriteOptions({{"SmartIndent", "yes"}});
+    CProgramSettingsDlg dialog(Options());
+    QTreeWidget* list = dialog.GetList();
+    QTreeWidgetItem* tips = Row(list, "Show Tips on Startup");
+    Select(list, tips);
+    dialog.OnDblClick();
+    EXPECT_EQ(tips->text(1), "No");
+    EXPECT_EQ(Options().GetOption("ShowTips"), "No");
+    dialog.OnDblClick();
+    EXPECT_EQ(tips->text(1), "Yes");
+    // Anything but exactly "Yes" toggles to "Yes".
+    QTreeWidgetItem* indent = Row(list, "Smart indent [not implemented]");
+    EXPECT_EQ(indent->text(1), "yes");
+    Select(list, indent);
+    dialog.OnDblClick();
+    EXPECT_EQ(indent->text(1), "Yes");
+    // Headers and blank rows do nothing.
+    Select(list, list->topLevelItem(7));
+    dialog.OnDblClick();
+    Select(list, list->topLevelItem(8));
+    dialog.OnDblClick();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(StoredOption("ShowTips"), "<none>");
+}
+
+TEST_F(DialogTest, DoubleClickEditsTextAndNumbers)
+{
+    CProgramSettingsDlg dialog(Options());
+    QTreeWidget* list = dialog.GetList();
+    QTreeWidgetItem* baud = Row(list, "Baud rate");
+    Select(list, baud);
+    QString oldShown, newShown, caption;
+    WhenModal([&](QWidget* modal) {
+        caption = modal->windowTitle();
+        auto* oldEdit = modal->findChild<QLineEdit*>("OldValue");
+        auto* newEdit = modal->findChild<QLineEdit*>("NewValue");
+        oldShown = oldEdit->text();
+        newShown = newEdit->text();
+        EXPECT_TRUE(oldEdit->isReadOnly());
+        newEdit->setText("19200 baud");
+        modal->findChild<QPushButton*>("OkButton")->click();
+    });
+    dialog.OnDblClick();
+    EXPECT_EQ(caption, "Edit Program Setting");
+    EXPECT_EQ(oldShown, "9600");
+    EXPECT_EQ(newShown, "9600");
+    EXPECT_EQ(baud->text(1), "19200 baud");
+    EXPECT_EQ(Options().GetOptionInt("BaudRate"), 19200);
+
+    // Cancel changes nothing.
+    WhenModal([](QWidget* modal) {
+        modal->findChild<QLineEdit*>("NewValue")->setText("1");
+        modal->findChild<QPushButton*>("CancelButton")->click();
+    });
+    dialog.OnDblClick();
+    EXPECT_EQ(baud->text(1), "19200 baud");
+}
+
+TEST_F(DialogTest, DefaultAsksThenRestores)
+{
+    WriteOptions({{"BaudRate", "4800"}});
+    CProgramSettingsDlg dialog(Options());
+    QTreeWidget* list = dialog.GetList();
+    QTreeWidgetItem* baud = Row(list, "Baud rate");
+    Select(list, baud);
+    m_prompt.QueueAnswer(IDNO);
+    dialog.OnDefault();
+    ASSERT_EQ(m_prompt.Boxes().size(), 1);
+    EXPECT_EQ(m_prompt.Boxes()[0].text,
+              "Restore the setting \"Baud rate\" to its default value of \"9600\"?");
+    EXPECT_EQ(m_prompt.Boxes()[0].caption, "Confirm");
+    EXPECT_EQ(m_prompt.Boxes()[0].type, Mb::YesNo | Mb::IconQuestion);
+    EXPECT_EQ(baud->text(1), "4800");
+    m_prompt.QueueAnswer(IDYES);
+    dialog.OnDefault();
+    EXPECT_EQ(baud->text(1), "9600");
+    EXPECT_EQ(Options().GetOption("BaudRate"), "9600");
+    // Nothing selected, or a header: no question.
+    m_prompt.Clear();
+    Select(list, nullptr);
+    dialog.OnDefault();
+    Select(list, list->topLevelItem(0));
+    dialog.OnDefault();
+    EXPECT_TRUE(m_prompt.Boxes().isEmpty());
+}
+
+TEST_F(DialogTest, DoneSavesEverythingEscapeSavesNothing)
+{
+    {
+        CProgramSettingsDlg dialog(Options());
+        Select(dialog.GetList(), Row(dialog.GetList(), "GNUTools Mode"));
+        dialog.OnDblClick();
+        WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+        EXPECT_EQ(StoredOption("GNUToolsMode"), "<none>");
+        // In memory the change holds for this run.
+        EXPECT_EQ(Options().GetOption("GNUToolsMode"), "Yes");
+    }
+    CProgramSettingsDlg dialog(Options());
+    WhenModal([](QWidget* modal) { modal->findChild<QPushButton*>("DoneButton")->click(); });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(StoredOption("GNUToolsMode"), "Yes");
+    EXPECT_EQ(StoredOption("BaudRate"), "9600");
+    EXPECT_EQ(StoredOption("TemplatePath4"), "");
+}
+
+TEST_F(DialogTest, TipsRotateThroughSixteenAndWrap)
+{
+    struct Case
+    {
+        const char* stored;
+        int shown;
+        const char* next;
+    };
+    const Case cases[] = {{nullptr, 0, "1"}, {"0", 0, "1"},  {"15", 15, "16"},
+                          {"16", 0, "1"},    {"-1", 0, "1"}, {"7x", 7, "8"}};
+    for (const Case& c : cases) {
+        QFile::remove(SettingsFile());
+        if (c.stored) {
+            WriteOptions({{"TipNum", c.stored}});
+        }
+        COptionTable options;
+        options.AddProgramOptions(QCoreApplication::applicationDirPath());
+        options.LoadOptions();
+        EXPECT_EQ(Tips::TakeNext(options), c.shown) << (c.stored ? c.stored : "absent");
+        EXPECT_EQ(StoredOption("TipNum"), c.next);
+    }
+    EXPECT_TRUE(Tips::Text(15).startsWith("You can specify library variables"));
+    EXPECT_TRUE(Tips::Text(1).contains("https://"));
+}
+
+TEST_F(DialogTest, TipDialogTakesTipsAndSavesTheCheckBoxAtOnce)
+{
+    WriteOptions({{"TipNum", "14"}});
+    CTipDlg tip(Options());
+    EXPECT_EQ(tip.windowTitle(), "Tip of the Day");
+    EXPECT_EQ(tip.GetTipIndex(), 14);
+    EXPECT_EQ(tip.findChild<QLabel*>("TipText")->text(), Tips::Text(14));
+    EXPECT_TRUE(tip.m_bStartup);
+    auto* check = tip.findChild<QCheckBox*>("StartupCheck");
+    EXPECT_EQ(check->text(), "&Show Tips on StartUp");
+    EXPECT_TRUE(check->isChecked());
+    tip.findChild<QPushButton*>("NextTipButton")->click();
+    EXPECT_EQ(tip.GetTipIndex(), 15);
+    tip.findChild<QPushButton*>("NextTipButton")->click();
+    EXPECT_EQ(tip.GetTipIndex(), 0);
+    EXPECT_EQ(StoredOption("TipNum"), "1");
+    check->click();
+    EXPECT_EQ(StoredOption("ShowTips"), "No");
+    EXPECT_FALSE(tip.m_bStartup);
+    check->click();
+    EXPECT_EQ(StoredOption("ShowTips"), "Yes");
+}
+
+TEST_F(DialogTest, AboutBoxShowsVersionMemoryAndDisk)
+{
+    CAboutDlg about;
+    EXPECT_EQ(about.windowTitle(), "About Velmora");
+    EXPECT_EQ(about.findChild<QLabel*>("VersionText")->text(), "Velmora Version 1.21");
+    EXPECT_TRUE(
+        about.findChild<QLabel*>("MemoryText")->text().contains(QRegularExpression("^\\d+ KB$")));
+    EXPECT_TRUE(about.findChild<QLabel*>("DiskText")
+                    ->text()
+                    .contains(QRegularExpression("^\\d+ KB Free on /")));
+}
+
+TEST_F(DialogTest, SplashClosesOnClickOrTimer)
+{
+    QWidget parent;
+    CSplashDlg splash;
+    EXPECT_FALSE(splash.IsCreated());
+    splash.Create(&parent);
+    EXPECT_TRUE(splash.isVisible());
+    EXPECT_TRUE(splash.IsTimerActive());
+    EXPECT_EQ(splash.TimerInterval(), 3000);
+    QTest::mouseClick(&splash, Qt::RightButton);
+    EXPECT_TRUE(splash.isVisible());
+    QTest::mouseClick(&splash, Qt::LeftButton);
+    EXPECT_FALSE(splash.isVisible());
+}
+
+} // namespace
+
+SHELL_TEST_MAIN()
