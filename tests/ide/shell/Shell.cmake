@@ -6,3 +6,15 @@ foreach(name shell_commands shell_startup shell_app shell_dialogs)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_LIST_DIR}
                                ${CMAKE_CURRENT_LIST_DIR}/..)
 endforeach()
+
+# The real program on a virtual X display.
+find_package(X11 QUIET)
+find_program(XVFB_RUN xvfb-run)
+if(X11_FOUND AND XVFB_RUN)
+    velmora_add_test(NAME shell_xvfb_start
+                     SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_xvfb_start.cpp
+                     LIBS Qt6::Core X11::X11 LABELS gui xvfb)
+    target_compile_definitions(shell_xvfb_start PRIVATE
+                               VELMORA_BINARY="$<TARGET_FILE:velmora>")
+    add_dependencies(shell_xvfb_start velmora)
+endif()
