@@ -1,0 +1,175 @@
+#include "BuildCommands.h"
+
+#include "BuildProgressDialog.h"
+#include "CommandIds.h"
+#include "CommandMap.h"
+#include "Document.h"
+#include "Options.h"
+#include "ProjectDocument.h"
+#include "Prompt.h"
+#include "Strings.h"
+
+using namespace Cmd;
+
+void CBuildCommands::Messages::AddMessage(const QString& line)
+{
+    if (IBuildMessages* m = m_get())
+        m->AddMessage(line);
+}
+
+void CBuildCommands::Messages::ClearMessages()
+{
+    if (IBuildMessages* m = m_get())
+        m->ClearMessages();
+}
+
+void CBuildCommands::Messages::ShowMessages()
+{
+    if (IBuildMessages* m = m_get())
+        m->ShowMessages();
+}
+
+void CBuildCommands::Messages::HideMessages()
+{
+    if (IBuildMessages* m = m_get())
+        m->HideMessages();
+}
+
+CBuildCommands::CBuildCommands(BuildCommandContext context)
+    : m_context(std::move(context)), m_messages(m_context.messages),
+      m_builder(m_messages, *m_context.options, m_context.project)
+{
+    m_builder.SetSaveAll(m_context.saveAll);
+}
+
+bool CBuildCommands::HasSavedProject() const
+{
+    return Project() && !Project()->GetPathName().isEmpty();
+}
+
+CDocument* CBuildCommands::ActiveSource() const
+{
+    CDocument* document = m_context.activeDocument ? m_context.activeDocument() : nullptr;
+    return qobject_cast<CProjectDocument*>(document) ? nullptr : document;
+}
+
+CompiledFile CBuildCommands::CurrentCompiledFile() const
+{
+    return CompiledFileOf(ActiveSource()->GetPathName(), Project(),
+                          m_context.options->GetOption(QStringLiteral("CompiledDir")));
+}
+
+void CBuildCommands::CompileCurrentFile()
+{
+    CDocument* document = ActiveSource();
+    if (!document)
+        return;
+    if (m_context.saveDocument)
+        m_context.saveDocument(document);
+    CBuildProgressDialog dialog;
+    dialog.Create(m_context.frame);
+    dialog.SetStatus(LoadString(IDS_COMPILING_CURRENT_FILE));
+    dialog.SetPos(0);
+    dialog.SetRange(0, 3);
+    dialog.SetStep(1);
+    m_builder.CompileFile(document->GetPathName(), dialog, false);
+    dialog.DestroyWindow();
+}
+
+void CBuildCommands::AddCurrentFileToProject()
+{
+    CDocument* document = ActiveSource();
+    if (!document || !Project())
+        return;
+    if (Project()->GetPathName().isEmpty()) {
+        Prompt().MessageBox(LoadString(IDS_SAVE_PROJECT_BEFORE_ADDING), QString(), Mb::Ok);
+        return;
+    }
+    Project()->AddFile(document->GetPathName(), QByteArray());
+}
+
+void CBuildCommands::BuildProject()
+{
+    CBuildProgressDialog dialog;
+    dialog.Create(m_context.frame);
+    m_builder.BuildProject(dialog);
+    dialog.DestroyWindow();
+}
+
+void CBuildCommands::Register(CCommandMap& map)
+{
+    // Compile, Transfer and Simulate act on the active source file and are named after
+    // it; Transfer and Simulate need a saved file and the calculator link.
+    const auto currentFile = [this](CurrentFileCommand command, bool needsLink) {
+        return [this, command, needsLink](CCmdUI& ui) {
+            CDocument* document = ActiveSource();
+            if (!document) {
+                ui.Enable(false);
+                return;
+            }
+            if (const std::optional<QString> text =
+                    CurrentFileMenuText(command, document->GetTitle()))
+                ui.SetText(*text);
+            if (needsLink) {
+                const bool linked = command == CurrentFileCommand::Transfer
+                                        ? static_cast<bool>(m_transferFile)
+                                        : static_cast<bool>(m_simulate);
+                ui.Enable(linked && !document->GetPathName().isEmpty());
+            }
+        };
+    };
+    map.On(
+        ID_BUILD_COMPILE, [this] { CompileCurrentFile(); },
+        currentFile(CurrentFileCommand::Compile, false));
+    map.On(
+        ID_BUILD_TRANSFER,
+        [this] {
+            const CompiledFile file = CurrentCompiledFile();
+            m_transferFile(file.path, file.compiledName);
+        },
+        currentFile(CurrentFileCommand::Transfer, true));
+    map.On(
+        ID_BUILD_SIMULATE, [this] { m_simulate(CurrentCompiledFile().path); },
+        currentFile(CurrentFileCommand::Simulate, true));
+
+    map.On(
+        ID_PROJECT_ADD_CURRENT, [this] { AddCurrentFileToProject(); },
+        [this](CCmdUI& ui) {
+            CDocument* document = ActiveSource();
+            ui.Enable(Project() && document && !document->GetPathName().isEmpty());
+        });
+    // The two file toggles act on the project window's rows: with a source window
+    // active they are off. (The project window, earlier in the route, handles them.)
+    for (const int id : {ID_PROJECT_FILE_VISIBLE, ID_PROJECT_FILE_COMPILE}) {
+        map.OnUpdate(id, [](CCmdUI& ui) {
+            ui.Enable(false);
+            ui.SetCheck(false);
+        });
+    }
+
+    map.On(
+        ID_BUILD_PROJECT, [this] { BuildProject(); },
+        [this](CCmdUI& ui) { ui.Enable(HasSavedProject()); });
+    map.On(
+        ID_BUILD_TRANSFER_PROJECT,
+        [this] {
+            const QString path = m_builder.ProjectResultPath();
+            if (!path.isEmpty())
+                m_transferFile(path, QByteArray());
+        },
+        [this](CCmdUI& ui) { ui.Enable(HasSavedProject() && m_transferFile); });
+    map.On(
+        ID_BUILD_SIMULATE_PROJECT,
+        [this] {
+            const QString path = m_builder.ProjectResultPath();
+            if (!path.isEmpty())
+                m_simulate(path);
+        },
+        [this](CCmdUI& ui) {
+            ui.Enable(HasSavedProject() && Project()->m_strProjectType != "Individual" &&
+                      m_simulate);
+        });
+    map.On(
+        ID_BUILD_CANCEL, [this] { m_builder.Runner().SetRunEvent(); },
+        [this](CCmdUI& ui) { ui.Enable(m_builder.Runner().CanCancelBuild()); });
+}
