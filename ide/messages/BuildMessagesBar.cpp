@@ -4,24 +4,30 @@
 #include "SourceEditView.h"
 #include "SourceReference.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QScrollBar>
+#include <QTextBlock>
 #include <QVBoxLayout>
+#include <algorithm>
 
-CBuildMessagesList::CBuildMessagesList(QWidget* parent) : QListWidget(parent)
+CBuildMessagesList::CBuildMessagesList(QWidget* parent) : QPlainTextEdit(parent)
 {
     setObjectName(QStringLiteral("BuildMessagesList"));
-    setSortingEnabled(false);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    setFocusPolicy(Qt::StrongFocus);
     setFont(EditorFont());
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFrameShadow(QFrame::Sunken);
-    setTextElideMode(Qt::ElideNone);
-    // Every line is one text line in the same font: the list need not measure each.
-    setUniformItemSizes(true);
+    // The text layout asks for a repaint of everything below a change whenever a line
+    // is added. Here every change that shows is a line added at the end and selected,
+    // and the selection repaints exactly that line; dropping the layout's requests
+    // keeps a tool's output from repainting the whole list for every line.
+    QObject::disconnect(document()->documentLayout(), SIGNAL(update(QRectF)), nullptr, nullptr);
 
     m_pMenu = new QMenu(this);
     m_pMenu->setObjectName(QStringLiteral("BuildMessagesMenu"));
@@ -38,42 +44,142 @@ CBuildMessagesList::CBuildMessagesList(QWidget* parent) : QListWidget(parent)
 
     connect(m_pGoToSource, &QAction::triggered, this, &CBuildMessagesList::goToSourceRequested);
     connect(m_pJumpToStart, &QAction::triggered, this, [this] {
-        if (count() > 0)
+        if (m_nCount > 0)
             setCurrentRow(0);
     });
     connect(m_pJumpToEnd, &QAction::triggered, this, [this] {
-        if (count() > 0)
-            setCurrentRow(count() - 1);
+        if (m_nCount > 0)
+            setCurrentRow(m_nCount - 1);
     });
     connect(m_pClear, &QAction::triggered, this, &CBuildMessagesList::clearRequested);
 }
 
+QString CBuildMessagesList::Text(int row) const
+{
+    if (row < 0 || row >= m_nCount)
+        return {};
+    return document()->findBlockByNumber(row).text();
+}
+
+void CBuildMessagesList::AddLine(const QString& line)
+{
+    // A line holds no line breaks: a tool's stray CR or LF would split it.
+    QString text = line;
+    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    if (m_nCount > 0)
+        cursor.insertBlock();
+    cursor.insertText(text);
+    ++m_nCount;
+}
+
+void CBuildMessagesList::Clear()
+{
+    clear();
+    m_nCount = 0;
+    m_nCurrent = -1;
+    setExtraSelections({});
+    viewport()->update();
+}
+
+void CBuildMessagesList::setCurrentRow(int row)
+{
+    if (row < 0 || row >= m_nCount) {
+        m_nCurrent = -1;
+        setExtraSelections({});
+        return;
+    }
+    m_nCurrent = row;
+    QTextEdit::ExtraSelection selection;
+    selection.cursor = QTextCursor(document()->findBlockByNumber(row));
+    selection.format.setProperty(QTextFormat::FullWidthSelection, true);
+    selection.format.setBackground(palette().brush(QPalette::Highlight));
+    selection.format.setForeground(palette().brush(QPalette::HighlightedText));
+    setExtraSelections({selection});
+    setTextCursor(selection.cursor);
+    ensureCursorVisible();
+}
+
+int CBuildMessagesList::RowAt(const QPoint& pos) const
+{
+    const int row = cursorForPosition(pos).block().blockNumber();
+    if (row < 0 || row >= m_nCount)
+        return -1;
+    const QRect rect = RowRect(row);
+    return pos.y() >= rect.top() && pos.y() <= rect.bottom() ? row : -1;
+}
+
+QRect CBuildMessagesList::RowRect(int row) const
+{
+    const QTextBlock block = document()->findBlockByNumber(row);
+    if (!block.isValid())
+        return {};
+    const QRectF rect = blockBoundingGeometry(block).translated(contentOffset());
+    return QRect(0, qRound(rect.top()), viewport()->width(), qRound(rect.height()));
+}
+
+void CBuildMessagesList::keyPressEvent(QKeyEvent* e)
+{
+    const int page = std::max(1, viewport()->height() / std::max(1, fontMetrics().height()));
+    int row = m_nCurrent;
+    switch (e->key()) {
+    case Qt::Key_Up:
+        row = std::max(0, row - 1);
+        break;
+    case Qt::Key_Down:
+        row = std::min(m_nCount - 1, row + 1);
+        break;
+    case Qt::Key_PageUp:
+        row = std::max(0, row - page);
+        break;
+    case Qt::Key_PageDown:
+        row = std::min(m_nCount - 1, row + page);
+        break;
+    case Qt::Key_Home:
+        row = 0;
+        break;
+    case Qt::Key_End:
+        row = m_nCount - 1;
+        break;
+    default:
+        e->ignore();
+        return;
+    }
+    if (m_nCount > 0)
+        setCurrentRow(row);
+    e->accept();
+}
+
 void CBuildMessagesList::mousePressEvent(QMouseEvent* e)
 {
-    // A click below the last line leaves the selection as it is, so that the chosen
-    // line can still be jumped to. The right button selects the line under it.
-    QListWidgetItem* item = itemAt(e->position().toPoint());
-    if (e->button() == Qt::RightButton) {
-        if (item)
-            setCurrentItem(item);
-        e->accept();
-        return;
-    }
-    if (!item) {
-        e->accept();
-        return;
-    }
-    QListWidget::mousePressEvent(e);
+    // The line under the mouse becomes the selection, with either button; a click
+    // below the last line leaves the selection as it is.
+    const int row = RowAt(e->position().toPoint());
+    if (row >= 0 && (e->button() == Qt::LeftButton || e->button() == Qt::RightButton))
+        setCurrentRow(row);
+    setFocus(Qt::MouseFocusReason);
+    e->accept();
+}
+
+void CBuildMessagesList::mouseMoveEvent(QMouseEvent* e)
+{
+    e->accept();
+}
+
+void CBuildMessagesList::mouseReleaseEvent(QMouseEvent* e)
+{
+    e->accept();
 }
 
 void CBuildMessagesList::mouseDoubleClickEvent(QMouseEvent* e)
 {
-    if (e->button() != Qt::LeftButton) {
-        e->accept();
+    e->accept();
+    if (e->button() != Qt::LeftButton)
         return;
-    }
-    if (itemAt(e->position().toPoint()))
-        QListWidget::mouseDoubleClickEvent(e);
+    const int row = RowAt(e->position().toPoint());
+    if (row >= 0)
+        setCurrentRow(row);
     emit goToSourceRequested();
 }
 
@@ -112,22 +218,21 @@ void CBuildMessagesBar::UpdateMargins(bool floating)
 
 void CBuildMessagesBar::AddMessage(const QString& line)
 {
-    m_pList->addItem(line);
+    m_pList->AddLine(line);
     m_pList->setCurrentRow(m_pList->count() - 1);
     // Tools may run for a long time without returning to the event loop: each line
     // is painted before the next is added.
     if (isVisible())
-        m_pList->viewport()->repaint();
+        QCoreApplication::sendPostedEvents(m_pList->window(), QEvent::UpdateRequest);
 }
 
 void CBuildMessagesBar::ClearMessages()
 {
-    m_pList->clear();
+    m_pList->Clear();
 }
 
 void CBuildMessagesBar::ShowMessages()
 {
-    m_pList->horizontalScrollBar()->setRange(0, kHorizontalExtent);
     m_bShown = true;
     show();
     raise();
@@ -141,10 +246,10 @@ void CBuildMessagesBar::HideMessages()
 
 void CBuildMessagesBar::GoToSource()
 {
-    const QListWidgetItem* item = m_pList->currentItem();
-    if (!item || !item->isSelected() || !m_openSource)
+    const int row = m_pList->currentRow();
+    if (row < 0 || !m_openSource)
         return;
-    const auto ref = ResolveSourceReference(item->text());
+    const auto ref = ResolveSourceReference(m_pList->Text(row));
     if (!ref)
         return;
     CSourceEditView* view = m_openSource(ref->fileName);

@@ -7,17 +7,32 @@
 #include "BuildMessages.h"
 
 #include <QDockWidget>
-#include <QListWidget>
+#include <QPlainTextEdit>
 #include <functional>
 
 class CSourceEditView;
 class QMenu;
 
-class CBuildMessagesList : public QListWidget
+// The list of lines. It is a read-only plain-text view with one line selected, rather
+// than a list widget: a tool may print thousands of lines, and this view appends and
+// paints a line in constant time where an item list lays out every line again.
+class CBuildMessagesList : public QPlainTextEdit
 {
     Q_OBJECT
 public:
     explicit CBuildMessagesList(QWidget* parent = nullptr);
+
+    int count() const { return m_nCount; }
+    QString Text(int row) const;
+    void AddLine(const QString& line);
+    void Clear();
+    // The selected line, or -1. Selecting a line scrolls it into view.
+    int currentRow() const { return m_nCurrent; }
+    void setCurrentRow(int row);
+    // The line under a point of the viewport, or -1 below the last line.
+    int RowAt(const QPoint& pos) const;
+    // Where line row lies in the viewport.
+    QRect RowRect(int row) const;
 
     QMenu* GetPopupMenu() const { return m_pMenu; }
     QAction* GetGoToSourceAction() const { return m_pGoToSource; }
@@ -30,11 +45,16 @@ signals:
     void clearRequested();
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
+    int m_nCount = 0;
+    int m_nCurrent = -1;
     QMenu* m_pMenu = nullptr;
     QAction* m_pGoToSource = nullptr;
     QAction* m_pJumpToStart = nullptr;
@@ -46,7 +66,6 @@ class CBuildMessagesBar : public QDockWidget, public IBuildMessages
 {
     Q_OBJECT
 public:
-    static constexpr int kHorizontalExtent = 1024;
     static constexpr int kFloatingMargin = 2;
     static constexpr int kDockedMargin = 4;
 

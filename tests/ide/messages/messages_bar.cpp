@@ -11,12 +11,24 @@
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
+
+struct PaintCounter : QObject
+{
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        count += e->type() == QEvent::Paint;
+        return false;
+    }
+    int count = 0;
+};
 
 class MessagesBarTest : public testing::Test
 {
@@ -26,6 +38,7 @@ protected:
         m_window.resize(800, 600);
         m_window.addDockWidget(Qt::BottomDockWidgetArea, m_bar);
         m_window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&m_window));
         m_bar->SetSourceOpener([this](const QString& path) { return Open(path); });
     }
     ~MessagesBarTest() override { QDir::setCurrent(m_oldDir); }
@@ -56,15 +69,11 @@ protected:
     {
         return m_views.empty() ? QString() : m_views.back()->textCursor().selectedText();
     }
-    QPoint RowCenter(int row) const
-    {
-        QListWidget* list = m_bar->GetList();
-        return list->visualItemRect(list->item(row)).center();
-    }
+    QPoint RowCenter(int row) const { return m_bar->GetList()->RowRect(row).center(); }
     void Jump(const QString& message)
     {
         m_bar->AddMessage(message);
-        QListWidget* list = m_bar->GetList();
+        CBuildMessagesList* list = m_bar->GetList();
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, RowCenter(list->count() - 1));
     }
 
@@ -85,20 +94,49 @@ TEST_F(MessagesBarTest, LinesStayInOrderAndTheLatestIsSelected)
     messages.ShowMessages();
     for (const char* line : {"zeta", "alpha", "mid"})
         messages.AddMessage(line);
-    QListWidget* list = m_bar->GetList();
+    CBuildMessagesList* list = m_bar->GetList();
     ASSERT_EQ(list->count(), 3);
-    EXPECT_EQ(list->item(0)->text(), "zeta");
-    EXPECT_EQ(list->item(2)->text(), "mid");
+    EXPECT_EQ(list->Text(0), "zeta");
+    EXPECT_EQ(list->Text(2), "mid");
     EXPECT_EQ(list->currentRow(), 2);
-    EXPECT_TRUE(list->item(2)->isSelected());
+    messages.AddMessage("two\nlines");
+    EXPECT_EQ(list->count(), 4) << "a line break inside a message does not split it";
 
-    for (int i = 0; i < 200; ++i)
+    // Each line is painted before the next one is added, without the event loop.
+    PaintCounter paints(list->viewport());
+    for (int i = 0; i < 200; ++i) {
         messages.AddMessage(QString::number(i));
-    EXPECT_TRUE(list->viewport()->rect().intersects(list->visualItemRect(list->item(202))))
-        << "the latest line is scrolled into view";
+        ASSERT_EQ(paints.count, i + 1) << "line " << i << " was not painted at once";
+        ASSERT_TRUE(list->viewport()->rect().contains(list->RowRect(i + 4).center()))
+            << "line " << i << " is not scrolled into view";
+    }
 
     messages.ClearMessages();
     EXPECT_EQ(list->count(), 0);
+    EXPECT_EQ(list->currentRow(), -1);
+    messages.AddMessage("after");
+    EXPECT_EQ(list->Text(0), "after");
+}
+
+TEST_F(MessagesBarTest, WhatIsOnScreenIsTheWholeListAfterEveryLine)
+{
+    // The list paints only what changes when a line is added; what the screen shows
+    // must still equal a full repaint, before and after the list starts to scroll.
+    CBuildMessagesList* list = m_bar->GetList();
+    QWidget* viewport = list->viewport();
+    const int visible = viewport->height() / list->fontMetrics().height();
+    ASSERT_GT(visible, 2);
+    for (int i = 0; i < visible + 5; ++i) {
+        m_bar->AddMessage(QStringLiteral("line %1 of the output").arg(i));
+        const QPoint at = viewport->mapTo(&m_window, QPoint(0, 0));
+        const QImage shown = m_window.screen()
+                                 ->grabWindow(m_window.winId(), at.x(), at.y(), viewport->width(),
+                                              viewport->height())
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        const QImage full = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(shown, full) << "after line " << i;
+    }
 }
 
 TEST_F(MessagesBarTest, ShowHideAndCloseRequests)
@@ -140,13 +178,18 @@ TEST_F(MessagesBarTest, RightButtonMenuAndItsSelection)
     QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, RowCenter(0));
 
     const QPoint below(10, list->viewport()->height() - 3);
-    ASSERT_EQ(list->itemAt(below), nullptr);
+    ASSERT_EQ(list->RowAt(below), -1);
     QTest::mousePress(list->viewport(), Qt::RightButton, {}, below);
     EXPECT_EQ(list->currentRow(), 0) << "below the last line the selection stays";
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
     EXPECT_EQ(list->currentRow(), 0);
-    EXPECT_TRUE(list->item(0)->isSelected());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCenter(1));
+    EXPECT_EQ(list->currentRow(), 1);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->currentRow(), 2);
 
+    list->GetJumpToStartAction()->trigger();
+    EXPECT_EQ(list->currentRow(), 0);
     list->GetJumpToEndAction()->trigger();
     EXPECT_EQ(list->currentRow(), 2);
     list->GetJumpToStartAction()->trigger();
