@@ -4,6 +4,7 @@
 #include "SourceDocument.h"
 #include "SourceFindDialog.h"
 #include "SourceText.h"
+#include "TitleMarker.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,8 +86,7 @@ void CSourceEditView::UpdateTitleMarker()
 {
     if (!m_pDocument)
         return;
-    m_pDocument->SetTitle(
-        SourceText::MarkedTitle(m_pDocument->GetTitle(), m_pDocument->IsModified()));
+    m_pDocument->SetTitle(ApplyTitleMarker(m_pDocument->GetTitle(), m_pDocument->IsModified()));
 }
 
 bool CSourceEditView::CanUndo() const

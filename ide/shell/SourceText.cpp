@@ -90,15 +90,4 @@ int IndentAfterEnter(const std::function<QString(int)>& lineText, int noted)
     return 0;
 }
 
-QString MarkedTitle(const QString& title, bool modified)
-{
-    const QString marker = QStringLiteral(" *");
-    const bool marked = title.endsWith(marker);
-    if (modified && !marked)
-        return title + marker;
-    if (!modified && marked)
-        return title.left(title.size() - marker.size());
-    return title;
-}
-
 } // namespace SourceText

@@ -45,8 +45,4 @@ QString LineColText(int line, int column);
 // tabs; 0 as soon as a line starts with anything other than a tab.
 int IndentAfterEnter(const std::function<QString(int)>& lineText, int noted);
 
-// The window title for a document titled title: " *" appended while it is modified,
-// removed once it is not.
-QString MarkedTitle(const QString& title, bool modified);
-
 } // namespace SourceText

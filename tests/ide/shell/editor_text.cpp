@@ -1,6 +1,5 @@
 // The editor's text rules without a window: line ends on loading, the size limit,
-// bytes through the Latin-1 display, caret columns with tabs, the Enter indent and the
-// title marker.
+// bytes through the Latin-1 display, caret columns with tabs, and the Enter indent.
 #include "SourceText.h"
 
 #include <QStringList>
@@ -90,12 +89,4 @@ TEST(EditorText, EnterCopiesTheTabsOfTheNearestIndentedLine)
     EXPECT_EQ(Indent({""}, 0), 0);
     // Only the first 1024 characters count: a line of more tabs is tabs only.
     EXPECT_EQ(Indent({QString(1024, '\t') + "x"}, 0), 0);
-}
-
-TEST(EditorText, TitleMarkerFollowsTheModifiedFlag)
-{
-    EXPECT_EQ(MarkedTitle("MAIN.S", true), "MAIN.S *");
-    EXPECT_EQ(MarkedTitle("MAIN.S *", true), "MAIN.S *");
-    EXPECT_EQ(MarkedTitle("MAIN.S *", false), "MAIN.S");
-    EXPECT_EQ(MarkedTitle("MAIN.S", false), "MAIN.S");
 }
