@@ -1,5 +1,6 @@
 #include "MainFrame.h"
 
+#include "BuildCommands.h"
 #include "BuildMessagesBar.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
@@ -505,6 +506,31 @@ void CMainFrame::RegisterCommands()
     });
 
     RegisterWindowCommands();
+    RegisterBuildCommands();
+}
+
+void CMainFrame::RegisterBuildCommands()
+{
+    BuildCommandContext build;
+    build.frame = this;
+    build.options = &m_options;
+    build.project = &m_pProject;
+    build.messages = [this] { return m_pMessages; };
+    build.activeDocument = [this] { return qobject_cast<CSourceDocument*>(GetActiveDocument()); };
+    build.saveDocument = [this](CDocument* document) { m_pSourceTemplate->DoFileSave(document); };
+    // Save All: every modified source file that has a name, then the project.
+    build.saveAll = [this] {
+        for (CDocument* document : QList<CDocument*>(m_pSourceTemplate->GetDocuments())) {
+            if (document->IsModified() && !document->GetPathName().isEmpty()) {
+                m_pSourceTemplate->DoFileSave(document);
+            }
+        }
+        if (m_pProject && m_pProject->IsModified()) {
+            m_pProjectTemplate->DoFileSave(m_pProject);
+        }
+    };
+    m_pBuild = std::make_unique<CBuildCommands>(std::move(build));
+    m_pBuild->Register(Commands());
 }
 
 void CMainFrame::RegisterWindowCommands()

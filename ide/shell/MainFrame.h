@@ -12,6 +12,9 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
+
+class CBuildCommands;
 class CChildFrame;
 class CDocument;
 class CDocTemplate;
@@ -86,6 +89,9 @@ public:
     QDockWidget* GetMessagesBar() const { return m_pMessagesBar; }
     IBuildMessages* GetMessages() const { return m_pMessages; }
 
+    // The build: compile, build, transfer and simulate, and the tool runner.
+    CBuildCommands& GetBuild() { return *m_pBuild; }
+
     CSplashDlg* GetSplash() const { return m_pSplash; }
     // Closes the splash screen at once if it is still up.
     void CloseSplash();
@@ -112,6 +118,7 @@ private:
     void CreateStatusBar();
     void RegisterCommands();
     void RegisterWindowCommands();
+    void RegisterBuildCommands();
     void UpdateFrameTitle();
     void UpdateLockIndicators();
     void FillWindowMenu();
@@ -137,4 +144,5 @@ private:
     CDocTemplate* m_pSourceTemplate = nullptr;
     CDocTemplate* m_pProjectTemplate = nullptr;
     CSplashDlg* m_pSplash = nullptr;
+    std::unique_ptr<CBuildCommands> m_pBuild;
 };
