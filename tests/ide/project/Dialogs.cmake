@@ -1,0 +1,11 @@
+# The project dialogs: their rules in every build, the dialogs and the project window's
+# commands offscreen with the widgets.
+velmora_add_test(NAME dialogs_model SOURCES ${CMAKE_CURRENT_LIST_DIR}/dialogs_model.cpp
+                 LIBS velmora_project_dialogs_model)
+target_include_directories(dialogs_model PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
+
+if(VELMORA_GUI)
+    velmora_add_test(NAME dialogs_widgets SOURCES ${CMAKE_CURRENT_LIST_DIR}/dialogs_widgets.cpp
+                     LIBS velmora_project_dialogs Qt6::Test LABELS gui)
+    target_include_directories(dialogs_widgets PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
+endif()
