@@ -43,3 +43,42 @@ target_link_libraries(velmora PRIVATE velmora_shell velmora_build)
 
 # DefaultDir's default for a program run from the build tree.
 file(MAKE_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Projects)
+
+# Installation. The program folder <prefix>/libexec/velmora holds velmora with the tool
+# location HPTools/ and the Templates/ folder beside it (links to where they are
+# installed, <prefix>/share/velmora), so that the defaults built from the program's
+# folder work; <prefix>/bin/velmora links to the program. The desktop file and the MIME
+# types let the desktop open .hpr projects and .s sources with Velmora.
+set(VELMORA_PROGRAM_DIR ${CMAKE_INSTALL_LIBEXECDIR}/velmora)
+set(VELMORA_DATA_DIR ${CMAKE_INSTALL_DATADIR}/velmora)
+install(TARGETS velmora RUNTIME DESTINATION ${VELMORA_PROGRAM_DIR})
+file(RELATIVE_PATH velmora_bin_link /p/${CMAKE_INSTALL_BINDIR} /p/${VELMORA_PROGRAM_DIR}/velmora)
+file(RELATIVE_PATH velmora_data_link /p/${VELMORA_PROGRAM_DIR} /p/${VELMORA_DATA_DIR})
+install(CODE "
+    set(root \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+    file(MAKE_DIRECTORY \"\${root}/${CMAKE_INSTALL_BINDIR}\")
+    file(CREATE_LINK \"${velmora_bin_link}\" \"\${root}/${CMAKE_INSTALL_BINDIR}/velmora\"
+         SYMBOLIC)
+    foreach(folder HPTools Templates)
+        file(MAKE_DIRECTORY \"\${root}/${VELMORA_DATA_DIR}/\${folder}\")
+        file(CREATE_LINK \"${velmora_data_link}/\${folder}\"
+             \"\${root}/${VELMORA_PROGRAM_DIR}/\${folder}\" SYMBOLIC)
+    endforeach()
+")
+install(FILES ${PROJECT_SOURCE_DIR}/ide/res/desktop/velmora.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/ide/res/desktop/velmora-mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME velmora.xml)
+foreach(size 16 32 48 64 128)
+    install(FILES ${PROJECT_SOURCE_DIR}/ide/res/images/app/velmora-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME velmora.png)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/ide/res/images/app/project-48.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/mimetypes
+        RENAME application-x-velmora-project.png)
+install(FILES ${PROJECT_SOURCE_DIR}/ide/res/images/app/source-48.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/mimetypes
+        RENAME text-x-velmora-source.png)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})

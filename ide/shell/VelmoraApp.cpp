@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMdiArea>
 #include <QWhatsThis>
 
@@ -84,7 +85,8 @@ bool CVelmoraApp::InitInstance(const QStringList& args)
         return false;
     }
 
-    // 6. The main window, which accepts dropped files.
+    // 6. The main window, which accepts dropped files, with the program's icon.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmora/app/velmora-48.png")));
     m_pMainFrame->SetTemplates(m_pSourceTemplate, m_pProjectTemplate);
 
     // 7. A file named on the command line.

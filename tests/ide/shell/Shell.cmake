@@ -18,3 +18,9 @@ if(X11_FOUND AND XVFB_RUN)
                                VELMORA_BINARY="$<TARGET_FILE:velmora>")
     add_dependencies(shell_xvfb_start velmora)
 endif()
+
+# An install into a temporary prefix (after the whole tree is built).
+velmora_add_test(NAME shell_install SOURCES ${CMAKE_CURRENT_LIST_DIR}/shell_install.cpp
+                 LIBS Qt6::Core LABELS gui install)
+target_compile_definitions(shell_install PRIVATE VELMORA_BUILD_DIR="${PROJECT_BINARY_DIR}"
+                           CMAKE_COMMAND="${CMAKE_COMMAND}")
