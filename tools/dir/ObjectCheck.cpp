@@ -1,5 +1,6 @@
-// The scratch file lives beside the output and has no name while it is used; the
-// descriptor kept here cuts it back to nothing before each check.
+// The scratch file lives beside the output and has no name while it is used. It keeps
+// whatever earlier objects left behind the current one; the walk never sees that part,
+// because the file's known length ends with the object.
 #include "ObjectCheck.h"
 
 #include <cerrno>
@@ -7,38 +8,31 @@
 #include <unistd.h>
 #include <vector>
 
-CObjectCheck::CObjectCheck(const std::string& besidePath) : m_strName(besidePath + ".XXXXXX")
+CObjectCheck::CObjectCheck(const std::string& besidePath)
 {
-    std::vector<char> name(m_strName.begin(), m_strName.end());
+    std::string strName = besidePath + ".XXXXXX";
+    std::vector<char> name(strName.begin(), strName.end());
     name.push_back('\0');
-    m_hScratch = ::mkstemp(name.data());
-    if (m_hScratch < 0) {
-        throw CFileException(errno, m_strName);
+    const int hScratch = ::mkstemp(name.data());
+    if (hScratch < 0) {
+        throw CFileException(errno, strName);
     }
-    m_strName = name.data();
+    strName = name.data();
     try {
-        m_pFile = std::make_unique<CKnownLengthFile>(m_strName, CFile::modeReadWrite);
+        m_pFile = std::make_unique<CKnownLengthFile>(strName, CFile::modeReadWrite);
     } catch (...) {
-        ::unlink(m_strName.c_str());
-        ::close(m_hScratch);
+        ::unlink(strName.c_str());
+        ::close(hScratch);
         throw;
     }
-    ::unlink(m_strName.c_str());
-}
-
-CObjectCheck::~CObjectCheck()
-{
-    m_pFile.reset();
-    ::close(m_hScratch);
+    ::unlink(strName.c_str());
+    ::close(hScratch);
 }
 
 bool CObjectCheck::StandsAlone(unsigned char* pObject, std::uint32_t nSize)
 {
-    if (::ftruncate(m_hScratch, 0) != 0) {
-        throw CFileException(errno, m_strName);
-    }
     // An odd-sized object starts at nibble 1, so that it ends on a byte boundary and the
-    // file holds not a nibble more than the object.
+    // file, as the walk sees it, holds not a nibble more than the object.
     const std::uint32_t nStart = nSize & 1;
     m_pFile->Seek(nStart);
     m_pFile->WriteNibbles(pObject, nSize);

@@ -2,7 +2,7 @@
 // length field before it knows the size, so a string whose length field is below 5
 // measures shorter than the nibbles its walk reads; copied last into a directory, such
 // an object would run off the end of the file. The check walks the object again in a
-// scratch file that ends exactly where the object ends.
+// scratch file that, as far as the walk can tell, ends exactly where the object ends.
 #pragma once
 
 #include "KnownLengthFile.h"
@@ -17,16 +17,11 @@ public:
     // Creates the scratch file beside besidePath (a file that is being written, so its
     // folder is writable) and removes its name at once. Throws CFileException.
     explicit CObjectCheck(const std::string& besidePath);
-    ~CObjectCheck();
-    CObjectCheck(const CObjectCheck&) = delete;
-    CObjectCheck& operator=(const CObjectCheck&) = delete;
 
     // True when the nSize nibbles of pObject walk to exactly nSize nibbles with nothing
     // behind them.
     bool StandsAlone(unsigned char* pObject, std::uint32_t nSize);
 
 private:
-    int m_hScratch = -1;
-    std::string m_strName;
     std::unique_ptr<CKnownLengthFile> m_pFile;
 };
