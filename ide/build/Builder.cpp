@@ -155,7 +155,12 @@ bool CBuilder::CompileFile(QString source, IBuildProgress& progress, bool projec
 
     QFile::remove(result);
     AddMessage("Creating " + shortName + ".m");
-    WriteWhole(base + ".m", LoaderControlFile(base, tools));
+    // The control file only feeds the loader that runs next: written in place, without
+    // the temporary file and disk sync that the files kept for the user get.
+    QFile control(base + ".m");
+    if (control.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        control.write(LoaderControlFile(base, tools));
+    control.close();
 
     AddMessage(QStringLiteral("Running SLOAD.EXE:"));
     ok = RunTool(tools + "/SLOAD.EXE", "-H " + QuoteIfBlank(base + ".m"), pd, progress);
