@@ -78,6 +78,27 @@ std::uint32_t CFile::Read(void* pBuf, std::uint32_t nCount)
     return nDone;
 }
 
+std::uint32_t CFile::ReadAt(void* pBuf, std::uint32_t nCount, std::uint64_t nOffset) const
+{
+    auto* pBytes = static_cast<unsigned char*>(pBuf);
+    std::uint32_t nDone = 0;
+    while (nDone < nCount) {
+        ssize_t nGot =
+            ::pread(m_hFile, pBytes + nDone, nCount - nDone, static_cast<off_t>(nOffset + nDone));
+        if (nGot < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw CFileException(errno, m_strFileName);
+        }
+        if (nGot == 0) {
+            break;
+        }
+        nDone += static_cast<std::uint32_t>(nGot);
+    }
+    return nDone;
+}
+
 void CFile::Write(const void* pBuf, std::uint32_t nCount)
 {
     const auto* pBytes = static_cast<const unsigned char*>(pBuf);

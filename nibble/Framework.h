@@ -72,6 +72,9 @@ public:
     // Moves the byte pointer; returns the new position.
     virtual std::uint64_t Seek(std::int64_t lOff, SeekPosition nFrom);
     virtual std::uint64_t GetPosition() const;
+    // Reads up to nCount bytes at byte nOffset without moving the byte pointer; returns
+    // how many were read (fewer only at the end).
+    std::uint32_t ReadAt(void* pBuf, std::uint32_t nCount, std::uint64_t nOffset) const;
     virtual std::uint64_t GetLength() const;
     const CString& GetFileName() const { return m_strFileName; }
 

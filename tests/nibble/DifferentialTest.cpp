@@ -292,6 +292,47 @@ TEST(NibbleDifferentialTest, RandomOperationsAgreeWithTheModel)
     }
 }
 
+TEST(NibbleDifferentialTest, LongTransfers)
+{
+    // Long writes at odd positions are realigned in slices of about 512 KiB: counts on and
+    // around the slice edges, into a file that already holds data, and read back.
+    TempDir dir;
+    std::mt19937 random(99);
+    const std::uint32_t kSliceNibbles = 2 * 512 * 1024;
+    for (std::uint32_t nCount : {kSliceNibbles - 3, kSliceNibbles + 1, 2 * kSliceNibbles,
+                                 2 * kSliceNibbles - 1, 3 * kSliceNibbles + 5}) {
+        for (std::uint32_t nPos : {1u, 2u, 7u}) {
+            SCOPED_TRACE(std::to_string(nCount) + " nibbles at " + std::to_string(nPos));
+            Bytes initial(kSliceNibbles);
+            for (auto& b : initial) {
+                b = static_cast<unsigned char>(random());
+            }
+            Bytes data(nCount / 2 + 1);
+            for (auto& b : data) {
+                b = static_cast<unsigned char>(random());
+            }
+            const std::string strPath = dir.File("long");
+            WriteFileBytes(strPath, initial);
+            Model model(initial);
+            CNibbleFile file(strPath, 0x0002);
+            file.Seek(nPos);
+            model.m_nPos = nPos;
+            ASSERT_EQ(file.WriteNibbles(data.data(), nCount), int(nCount));
+            model.Write(data, nCount);
+            ASSERT_EQ(ReadFileBytes(strPath), model.FileBytes());
+            ASSERT_EQ(file.GetPosition(), (nPos + nCount) / 2);
+
+            file.Seek(nPos);
+            model.m_nPos = nPos;
+            Bytes actual(nCount / 2 + 2, 0xEE);
+            Bytes expected = actual;
+            ASSERT_TRUE(model.Read(expected, nCount));
+            ASSERT_EQ(file.ReadNibbles(actual.data(), nCount), int(nCount));
+            ASSERT_EQ(actual, expected);
+        }
+    }
+}
+
 TEST(NibbleDifferentialTest, ModelMatchesTheDocumentedCases)
 {
     // The model itself, on cases worked out by hand.
