@@ -10,3 +10,5 @@ if(VELMORA_GUI)
     # The prompt recorder is shared by all the IDE's tests.
     target_include_directories(source_document PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
 endif()
+velmora_add_fuzzer(NAME editor_text_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/editor_text_fuzz.cpp
+                   CORPUS ${CMAKE_CURRENT_LIST_DIR}/editor_corpus LIBS velmora_editor_core)
