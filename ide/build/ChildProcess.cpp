@@ -69,6 +69,8 @@ int CChildProcess::Start(const QString& program, const QStringList& args, const 
     posix_spawn_file_actions_addopen(&s.m_actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&s.m_actions, fds[1], 1);
     posix_spawn_file_actions_adddup2(&s.m_actions, fds[1], 2);
+    // Nothing else of ours (files, sockets, a serial port) reaches the tool.
+    posix_spawn_file_actions_addclosefrom_np(&s.m_actions, 3);
     if (!dir.isEmpty())
         posix_spawn_file_actions_addchdir_np(&s.m_actions, dir.constData());
     // The child gets default signal handling and an empty mask, whatever Velmora set up

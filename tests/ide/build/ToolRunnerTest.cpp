@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -114,11 +116,14 @@ TEST_F(ToolRunnerTest, FloodOfOutputNeverBlocksAndShowsTheFirst10000Bytes)
 TEST_F(ToolRunnerTest, ArgumentsFollowWindowsSplittingAndTheChildGetsNothingElse)
 {
     const QString args = R"(-in "a b.lst" -out "c.dir" say\"x "back\\" tail "" end)";
+    // A descriptor that a careless part of the program left inheritable.
+    const int leak = open("/dev/null", O_RDONLY);
     EXPECT_TRUE(Run(args, m_progress, "ECHOARGS"));
+    close(leak);
     EXPECT_EQ(m_messages.lines,
               QStringList({Echo(args, "ECHOARGS"), "argc=9", "<-in>", "<a b.lst>", "<-out>",
                            "<c.dir>", "<say\"x>", "<back\\>", "<tail>", "<>", "<end>",
-                           "cwd=" + m_dir.path(), "env=0", "stdin=0", "", "No Errors"}));
+                           "cwd=" + m_dir.path(), "env=0", "stdin=0", "fds=3", "", "No Errors"}));
 }
 
 TEST(SplitCommandLine, WindowsRules)

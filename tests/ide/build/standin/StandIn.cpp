@@ -14,11 +14,13 @@
 //     FLOOD bytes       print that many bytes of output
 //     GRANDCHILD ms     start a process that keeps the output pipe open for ms
 // Started as TOOL, it takes such actions as pairs of arguments (SAY a EXIT 1);
-// started as ECHOARGS, it prints its arguments, working directory and environment size.
+// started as ECHOARGS, it prints its arguments, working directory, environment size,
+// what standard input gives and how many descriptors it holds.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -291,6 +293,14 @@ int EchoArgs(int argc, char** argv)
     Print("env=" + std::to_string(env));
     char c;
     Print("stdin=" + std::to_string(read(0, &c, 1)));
+    // Open descriptors besides the one that reads the list itself.
+    int fds = -1;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (dirent* e = readdir(d))
+            fds += e->d_name[0] != '.';
+        closedir(d);
+    }
+    Print("fds=" + std::to_string(fds));
     return 0;
 }
 
