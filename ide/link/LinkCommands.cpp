@@ -2,9 +2,11 @@
 
 #include "CalcChars.h"
 #include "EmuLink.h"
+#include "Options.h"
 #include "Prompt.h"
 #include "TransferWorker.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <atomic>
@@ -69,6 +71,25 @@ int Usage(const QString& strProblem)
 }
 
 } // namespace
+
+bool IsLinkConsoleMode(int argc, char** argv)
+{
+    return argc > 1 && IsLinkCommand({QString::fromLocal8Bit(argv[1])});
+}
+
+int RunLinkConsoleMode(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Velmora"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
+    COptionTable options;
+    options.AddProgramOptions(QCoreApplication::applicationDirPath());
+    options.LoadOptions();
+    const LinkSettings settings{options.GetOptionInt(QStringLiteral("COMPort")),
+                                options.GetOptionInt(QStringLiteral("BaudRate")),
+                                options.GetOption(QStringLiteral("EMU48Location"))};
+    return RunLinkCommand(QCoreApplication::arguments().mid(1), settings);
+}
 
 bool IsLinkCommand(const QStringList& args)
 {

@@ -17,6 +17,12 @@ struct LinkSettings
     QString strEmuLocation;
 };
 
+// The console mode of the program: argv[1] is --transfer or --simulate. Creates its own
+// application object and reads the options from the settings file; call it before any
+// other. Returns the exit code.
+bool IsLinkConsoleMode(int argc, char** argv);
+int RunLinkConsoleMode(int argc, char** argv);
+
 // True when the arguments (after the program name) ask for a link command.
 bool IsLinkCommand(const QStringList& args);
 // Runs the link command in args and returns the exit code.

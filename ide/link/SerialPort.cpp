@@ -1,5 +1,6 @@
 #include "SerialPort.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -122,6 +123,7 @@ void CSerialPort::Configure(int nBaudRate, const SerialTimeouts& timeouts)
     if (const speed_t speed = SpeedOf(nBaudRate); speed != B0) {
         ::cfsetispeed(&tio, speed);
         ::cfsetospeed(&tio, speed);
+        m_nBaudRate = nBaudRate;
     }
     ::tcsetattr(m_fd, TCSANOW, &tio);
     int lines = TIOCM_DTR | TIOCM_RTS;
@@ -140,9 +142,10 @@ void CSerialPort::PurgeInput()
 
 std::size_t CSerialPort::Write(const char* pData, std::size_t n)
 {
+    const auto start = Clock::now();
     const auto deadline =
-        Clock::now() + std::chrono::milliseconds(m_timeouts.nWritePerByte * static_cast<int>(n) +
-                                                 m_timeouts.nWriteConstant);
+        start + std::chrono::milliseconds(m_timeouts.nWritePerByte * static_cast<int>(n) +
+                                          m_timeouts.nWriteConstant);
     std::size_t done = 0;
     while (done < n) {
         const ssize_t w = ::write(m_fd, pData + done, n - done);
@@ -161,7 +164,24 @@ std::size_t CSerialPort::Write(const char* pData, std::size_t n)
             break;
         }
     }
+    WaitUntilSent(done, start, deadline);
     return done;
+}
+
+void CSerialPort::WaitUntilSent(std::size_t n, Clock::time_point start, Clock::time_point deadline)
+{
+    // A byte takes ten bit times on the line (start bit, 8 data bits, stop bit). A
+    // pseudo-terminal reports nothing queued at once, so the line's own time is the
+    // lower bound.
+    if (m_nBaudRate > 0) {
+        const auto lineTime =
+            std::chrono::microseconds(10'000'000LL * static_cast<long long>(n) / m_nBaudRate);
+        std::this_thread::sleep_until(std::min(start + lineTime, deadline));
+    }
+    int queued = 0;
+    while (::ioctl(m_fd, TIOCOUTQ, &queued) == 0 && queued > 0 && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 int CSerialPort::ReadByte()

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <cstddef>
 
 // Time-outs in milliseconds. A read of n bytes gives up after perByte * n + constant
@@ -42,13 +43,20 @@ public:
     // Discards what was written but not yet sent, then what arrived but was not read.
     void PurgeOutput();
     void PurgeInput();
-    // Writes up to n bytes within the write time-out; returns how many went out.
+    // Writes up to n bytes within the write time-out and returns how many went out. It
+    // returns once they have left the port (as far as the driver can tell, and no sooner
+    // than the line's speed allows), so that time-outs that follow count from the end of
+    // the transmission, and the far end sees the quiet line it expects.
     std::size_t Write(const char* pData, std::size_t n);
     std::size_t Write(const QByteArray& data) { return Write(data.constData(), data.size()); }
     // Reads one byte within the read time-out; -1 when none came.
     int ReadByte();
 
 private:
+    void WaitUntilSent(std::size_t n, std::chrono::steady_clock::time_point start,
+                       std::chrono::steady_clock::time_point deadline);
+
     int m_fd = -1;
+    int m_nBaudRate = 0;
     SerialTimeouts m_timeouts;
 };

@@ -103,12 +103,12 @@ void CTransferDlg::OnFinished(TransferResult result)
     reject();
 }
 
-bool TransferFile(QWidget* pParent, const QString& strFilePath, const QString& strName, int nPort,
+bool TransferFile(QWidget* pParent, const QString& strFilePath, const QByteArray& name, int nPort,
                   int nBaudRate)
 {
     CTransferDlg dlg(pParent);
     dlg.m_strFilePath = strFilePath;
-    dlg.m_strAnnouncedName = TranslateCalcChars(strName.toLatin1().toStdString());
+    dlg.m_strAnnouncedName = TranslateCalcChars(name.toStdString());
     dlg.m_nPort = nPort;
     dlg.m_nBaudRate = nBaudRate;
     dlg.exec();

@@ -55,7 +55,7 @@ private:
 };
 
 // Sends strFilePath to the calculator behind a modal progress dialog, announcing
-// strName (escapes translated to calculator characters; empty: the file's own name).
-// Returns true.
-bool TransferFile(QWidget* pParent, const QString& strFilePath, const QString& strName, int nPort,
+// name (bytes whose escapes are translated to calculator characters; empty: the file's
+// own name) on port COM<nPort> at nBaudRate. Returns true.
+bool TransferFile(QWidget* pParent, const QString& strFilePath, const QByteArray& name, int nPort,
                   int nBaudRate);

@@ -74,6 +74,19 @@ public:
         }
         return data;
     }
+    // Reads until what came ends with suffix, or nothing more comes for nQuietMs.
+    QByteArray ReadUntil(const QByteArray& suffix, int nQuietMs = 3000)
+    {
+        QByteArray data;
+        while (!data.endsWith(suffix)) {
+            const QByteArray more = Read(1, nQuietMs);
+            if (more.isEmpty()) {
+                break;
+            }
+            data += more;
+        }
+        return data;
+    }
     // Everything that arrives until the line has been quiet for nQuietMs.
     QByteArray Drain(int nQuietMs) { return Read(1 << 30, nQuietMs); }
     void Send(unsigned char c) { Send(QByteArray(1, static_cast<char>(c))); }
@@ -112,8 +125,13 @@ public:
     CPtyWire(const CPtyWire&) = delete;
     CPtyWire& operator=(const CPtyWire&) = delete;
 
-private:
     using Clock = std::chrono::steady_clock;
+    // When the first start-of-block byte (01) left a's side, and when the last byte
+    // from a's side reached b's; for measuring a transfer from a to b.
+    Clock::time_point FirstBlockSent() const { return m_firstBlock.load(); }
+    Clock::time_point LastDelivered() const { return m_lastDelivered.load(); }
+
+private:
     // One direction of the cable: bytes wait in the line until their last bit is in.
     struct Direction
     {
@@ -128,6 +146,10 @@ private:
         char buffer[4096];
         const ssize_t r = ::read(d.from, buffer, sizeof buffer);
         for (ssize_t i = 0; i < r; ++i) {
+            if (d.from == m_a.Master() && buffer[i] == 0x01 &&
+                m_firstBlock.load() == Clock::time_point()) {
+                m_firstBlock = Clock::now();
+            }
             d.free = std::max(d.free, Clock::now()) + m_byteTime;
             d.line.emplace_back(d.free, buffer[i]);
         }
@@ -139,6 +161,9 @@ private:
         while (!d.line.empty() && d.line.front().first <= now) {
             out.push_back(d.line.front().second);
             d.line.pop_front();
+        }
+        if (!out.empty() && d.from == m_a.Master()) {
+            m_lastDelivered = now;
         }
         for (std::size_t done = 0; done < out.size();) {
             const ssize_t w = ::write(d.to, out.data() + done, out.size() - done);
@@ -181,5 +206,7 @@ private:
     CPtyPort& m_b;
     std::chrono::nanoseconds m_byteTime;
     std::atomic<bool> m_bStop{false};
+    std::atomic<Clock::time_point> m_firstBlock{Clock::time_point()};
+    std::atomic<Clock::time_point> m_lastDelivered{Clock::time_point()};
     std::thread m_thread;
 };

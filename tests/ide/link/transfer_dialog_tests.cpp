@@ -129,7 +129,7 @@ TEST_F(TransferDialogTest, TransferFileAnnouncesTheTranslatedName)
             dialog->close();
         }
     });
-    EXPECT_TRUE(TransferFile(nullptr, path, QStringLiteral("\\<<A\\x"), kPort, 9600));
+    EXPECT_TRUE(TransferFile(nullptr, path, QByteArray("\\<<A\\x"), kPort, 9600));
     EXPECT_TRUE(calculator.get());
 }
 

@@ -72,7 +72,9 @@ TEST_F(TransferTest, SendsWholeBlocksThenTheEndByte)
 TEST_F(TransferTest, BlockNumbersWrapFrom255ToZero)
 {
     const QByteArray data = Pattern(300 * Xmodem::DataSize + 5);
-    CTransferRun run(Job(data));
+    TransferJob job = Job(data);
+    job.nBaudRate = 230400; // the writes last as long as the line needs for them
+    CTransferRun run(std::move(job));
     Start("Filename: 'out.lib'");
     ReceiveAll(data);
     EXPECT_EQ(run.Result(), TransferResult::Completed);
@@ -140,11 +142,8 @@ TEST_F(TransferTest, CancelWhileTheCalculatorIsSilentSendsTwoH)
     run.Worker().Cancel();
     // The worker notices within one pass (a one-second read); by then the next pass
     // may have announced once more.
-    QByteArray tail = m_calc.Read(announcement.size() + 2, 2500);
-    if (tail.startsWith(announcement)) {
-        tail.remove(0, announcement.size());
-    }
-    EXPECT_EQ(tail, QByteArray("HH"));
+    const QByteArray tail = m_calc.ReadUntil("HH", 2500);
+    EXPECT_TRUE(tail == "HH" || tail == announcement + "HH") << tail.constData();
     EXPECT_EQ(run.Result(), TransferResult::Cancelled);
     EXPECT_TRUE(run.Worker().WaitDone(0));
 }
@@ -245,11 +244,8 @@ TEST_F(TransferTest, CommandLineTransferTranslatesTheNameAndStopsOnInterrupt)
     const QByteArray announcement("Filename: 'prog.gx'");
     ASSERT_EQ(m_calc.Read(announcement.size() * 2), announcement.repeated(2));
     ::kill(::getpid(), SIGINT);
-    QByteArray tail = m_calc.Read(announcement.size() + 2, 2500);
-    if (tail.startsWith(announcement)) {
-        tail.remove(0, announcement.size());
-    }
-    EXPECT_EQ(tail, QByteArray("HH"));
+    const QByteArray tail = m_calc.ReadUntil("HH", 2500);
+    EXPECT_TRUE(tail == "HH" || tail == announcement + "HH") << tail.constData();
     EXPECT_EQ(code.get(), 1);
 
     EXPECT_EQ(RunLinkCommand({QStringLiteral("--transfer")}, settings), 1);
