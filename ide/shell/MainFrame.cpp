@@ -5,23 +5,28 @@
 #include "CommandIds.h"
 #include "CommandTable.h"
 #include "DocTemplate.h"
+#include "EmuLink.h"
 #include "LockKeys.h"
 #include "ProgramSettingsDlg.h"
+#include "Prompt.h"
 #include "ProjectDocument.h"
 #include "SourceDocument.h"
 #include "SourceEditView.h"
 #include "SplashDlg.h"
 #include "StartupChecks.h"
 #include "Strings.h"
+#include "TransferDlg.h"
 #include "VelmoraApp.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -531,6 +536,29 @@ void CMainFrame::RegisterBuildCommands()
     };
     m_pBuild = std::make_unique<CBuildCommands>(std::move(build));
     m_pBuild->Register(Commands());
+    // The calculator link: Transfer and Simulate of the current file and the project.
+    m_pBuild->SetTransferFile(
+        [this](const QString& path, const QByteArray& name) { TransferFile(path, name); });
+    m_pBuild->SetSimulateInEmulator([this](const QString& path) { SimulateInEmulator(path); });
+    Commands().On(ID_FILE_TRANSFER, [this] {
+        const QStringList files = Prompt().GetOpenFileNames(
+            QString(), QDir::currentPath(), QStringLiteral("All files (*)"), false);
+        if (!files.isEmpty()) {
+            TransferFile(QFileInfo(files.first()).absoluteFilePath(), QByteArray());
+        }
+    });
+}
+
+bool CMainFrame::TransferFile(const QString& path, const QByteArray& name)
+{
+    return ::TransferFile(this, path, name, m_options.GetOptionInt(QStringLiteral("COMPort")),
+                          m_options.GetOptionInt(QStringLiteral("BaudRate")));
+}
+
+bool CMainFrame::SimulateInEmulator(const QString& path)
+{
+    return ::SimulateInEmulator(path, m_options.GetOption(QStringLiteral("EMU48Location")),
+                                Prompt());
 }
 
 void CMainFrame::RegisterWindowCommands()

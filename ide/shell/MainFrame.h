@@ -91,6 +91,10 @@ public:
 
     // The build: compile, build, transfer and simulate, and the tool runner.
     CBuildCommands& GetBuild() { return *m_pBuild; }
+    // The calculator link: sends a file to the calculator behind the transfer dialog
+    // (name: the name to announce, empty for the file's own), or loads it into EMU48.
+    bool TransferFile(const QString& path, const QByteArray& name);
+    bool SimulateInEmulator(const QString& path);
 
     CSplashDlg* GetSplash() const { return m_pSplash; }
     // Closes the splash screen at once if it is still up.

@@ -31,7 +31,7 @@ add_library(velmora_shell STATIC
 target_include_directories(velmora_shell PUBLIC ${CMAKE_CURRENT_LIST_DIR}
                            ${PROJECT_SOURCE_DIR}/ide/res)
 target_link_libraries(velmora_shell PUBLIC velmora_options velmora_project velmora_res
-                      velmora_editor velmora_messages velmora_build_gui
+                      velmora_editor velmora_messages velmora_build_gui velmora_link_gui
                       Qt6::Widgets Qt6::PrintSupport)
 if(X11_FOUND)
     target_compile_definitions(velmora_shell PRIVATE VELMORA_HAVE_X11)

@@ -1,6 +1,7 @@
 // velmora: the development environment. Command-line modes that run without a window
 // are dispatched first; everything else starts the application shell.
 #include "HeadlessBuild.h"
+#include "LinkCommands.h"
 #include "QtPrompt.h"
 #include "VelmoraApp.h"
 
@@ -22,6 +23,9 @@ std::optional<int> RunConsoleMode(int argc, char** argv)
     // Each console mode adds its line here: if (mode == "--x") return RunX(...);
     if (mode == "--build") {
         return RunHeadlessBuild(argc, argv);
+    }
+    if (mode == "--transfer" || mode == "--simulate") {
+        return RunLinkConsoleMode(argc, argv);
     }
     return std::nullopt;
 }
