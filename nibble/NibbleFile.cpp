@@ -33,25 +33,60 @@ unsigned char ReadByteAt(const CFile& file, std::uint64_t nOffset)
 
 // pDst[i] = (pSrc[i + 1] << 4) | (pSrc[i] >> 4) for i below nCount: the nibbles of
 // pSrc moved down by one, reading nCount + 1 bytes. pDst may be pSrc. Taken as one long
-// little-endian number, that is a right shift by 4 bits, done 32 bytes at a time.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void
-ShiftDown(unsigned char* pDst, const unsigned char* pSrc, std::size_t nCount)
+// little-endian number, that is a right shift by 4 bits, done a vector of 64-bit lanes
+// at a time.
+using Lanes16 = std::uint64_t __attribute__((vector_size(16)));
+using Lanes32 = std::uint64_t __attribute__((vector_size(32)));
+using Lanes64 = std::uint64_t __attribute__((vector_size(64)));
+
+template <typename Lanes>
+[[gnu::always_inline]] inline void ShiftLoop(unsigned char* pDst, const unsigned char* pSrc,
+                                             std::size_t nCount)
 {
-    using Lanes = std::uint64_t __attribute__((vector_size(64)));
+    constexpr std::size_t nLanes = sizeof(Lanes);
     std::size_t i = 0;
-    for (; i + sizeof(Lanes) + 8 <= nCount + 1; i += sizeof(Lanes)) {
+    for (; i + nLanes + 8 <= nCount + 1; i += nLanes) {
         // Each 64-bit lane takes its top nibble from the lane's next byte; both loads
         // come before the store, so working in place is safe.
         Lanes here;
         Lanes next;
-        std::memcpy(&here, pSrc + i, sizeof(Lanes));
-        std::memcpy(&next, pSrc + i + 8, sizeof(Lanes));
+        std::memcpy(&here, pSrc + i, nLanes);
+        std::memcpy(&next, pSrc + i + 8, nLanes);
         const Lanes shifted = (here >> 4) | (next << 60);
-        std::memcpy(pDst + i, &shifted, sizeof(Lanes));
+        std::memcpy(pDst + i, &shifted, nLanes);
     }
     for (; i < nCount; ++i) {
         pDst[i] = static_cast<unsigned char>((pSrc[i + 1] << 4) | (pSrc[i] >> 4));
     }
+}
+
+[[gnu::target("avx512f")]] void ShiftDownAvx512(unsigned char* pDst, const unsigned char* pSrc,
+                                                std::size_t nCount)
+{
+    ShiftLoop<Lanes64>(pDst, pSrc, nCount);
+}
+
+[[gnu::target("avx2")]] void ShiftDownAvx2(unsigned char* pDst, const unsigned char* pSrc,
+                                           std::size_t nCount)
+{
+    ShiftLoop<Lanes32>(pDst, pSrc, nCount);
+}
+
+void ShiftDownSse2(unsigned char* pDst, const unsigned char* pSrc, std::size_t nCount)
+{
+    ShiftLoop<Lanes16>(pDst, pSrc, nCount);
+}
+
+// The widest vector unit of the machine, chosen once.
+void ShiftDown(unsigned char* pDst, const unsigned char* pSrc, std::size_t nCount)
+{
+    static const auto pShift = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") ? &ShiftDownAvx512
+               : __builtin_cpu_supports("avx2")  ? &ShiftDownAvx2
+                                                 : &ShiftDownSse2;
+    }();
+    pShift(pDst, pSrc, nCount);
 }
 
 // A long write at an odd position is realigned and written in slices of about this size:
