@@ -39,7 +39,8 @@ bool CObjectCheck::StandsAlone(unsigned char* pObject, std::uint32_t nSize)
     m_pFile->SetKnownLength((std::uint64_t{nStart} + nSize) / 2);
     m_pFile->Seek(nStart);
     try {
-        return m_pFile->SkipOb() == static_cast<int>(nSize) && m_pFile->FilePos() == nStart + nSize;
+        const int nWalked = m_pFile->SkipOb();
+        return nWalked == static_cast<int>(nSize) && m_pFile->FilePos() == nStart + nSize;
     } catch (const CNibbleFileException&) {
         return false;
     }
