@@ -16,7 +16,7 @@ struct CommandInfo
     const char* keys;
     // Toolbar image in the Qt resources, or nullptr.
     const char* icon;
-    // Shows a check mark (the bar toggles of the View menu).
+    // Shows a check mark (the bar toggles of the View menu, the file toggles).
     bool checkable;
 };
 

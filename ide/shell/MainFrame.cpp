@@ -8,6 +8,7 @@
 #include "EmuLink.h"
 #include "LockKeys.h"
 #include "ProgramSettingsDlg.h"
+#include "ProjectCommands.h"
 #include "Prompt.h"
 #include "ProjectDocument.h"
 #include "SourceDocument.h"
@@ -15,6 +16,7 @@
 #include "SplashDlg.h"
 #include "StartupChecks.h"
 #include "Strings.h"
+#include "TemplateCommands.h"
 #include "TransferDlg.h"
 #include "VelmoraApp.h"
 
@@ -511,6 +513,10 @@ void CMainFrame::RegisterCommands()
     });
 
     RegisterWindowCommands();
+    // The project commands (new, open, save, close, settings, add files, Save All) and
+    // the source templates.
+    new CProjectCommands(*this);
+    Templates::RegisterCommands(*this);
     RegisterBuildCommands();
 }
 
@@ -524,16 +530,7 @@ void CMainFrame::RegisterBuildCommands()
     build.activeDocument = [this] { return qobject_cast<CSourceDocument*>(GetActiveDocument()); };
     build.saveDocument = [this](CDocument* document) { m_pSourceTemplate->DoFileSave(document); };
     // Save All: every modified source file that has a name, then the project.
-    build.saveAll = [this] {
-        for (CDocument* document : QList<CDocument*>(m_pSourceTemplate->GetDocuments())) {
-            if (document->IsModified() && !document->GetPathName().isEmpty()) {
-                m_pSourceTemplate->DoFileSave(document);
-            }
-        }
-        if (m_pProject && m_pProject->IsModified()) {
-            m_pProjectTemplate->DoFileSave(m_pProject);
-        }
-    };
+    build.saveAll = [this] { m_pCommands->Execute(ID_FILE_SAVE_ALL); };
     m_pBuild = std::make_unique<CBuildCommands>(std::move(build));
     m_pBuild->Register(Commands());
     // The calculator link: Transfer and Simulate of the current file and the project.

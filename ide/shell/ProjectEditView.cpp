@@ -1,6 +1,7 @@
 #include "ProjectEditView.h"
 
 #include "CommandIds.h"
+#include "ProjectCommands.h"
 #include "ProjectDocument.h"
 #include "TitleMarker.h"
 
@@ -31,6 +32,9 @@ CProjectEditView::CProjectEditView(CProjectDocument* document, QWidget* parent)
     // The project window never closes on its own and never takes another name.
     Commands().OnUpdate(Cmd::ID_FILE_CLOSE, [](CCmdUI& ui) { ui.Enable(false); });
     Commands().OnUpdate(Cmd::ID_FILE_SAVE_AS, [](CCmdUI& ui) { ui.Enable(false); });
+
+    // Opening, removing, moving and toggling entries, and their properties.
+    new CProjectViewCommands(this);
 
     document->SetFileList(this);
     connect(&m_timer, &QTimer::timeout, this, &CProjectEditView::UpdateTitleMarker);
