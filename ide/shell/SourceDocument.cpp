@@ -78,6 +78,11 @@ void CSourceDocument::Serialize(CArchive& ar)
                 .arg(SourceText::kMaxChars));
     }
     m_pText->setPlainText(SourceText::ToDisplay(*text));
+    // A file opens with the caret at its start, also in views made before it loaded.
+    for (const auto& view : m_views) {
+        if (view)
+            view->moveCursor(QTextCursor::Start);
+    }
 }
 
 bool CSourceDocument::InsertFile(const QString& path)

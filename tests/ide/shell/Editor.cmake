@@ -12,3 +12,10 @@ if(VELMORA_GUI)
 endif()
 velmora_add_fuzzer(NAME editor_text_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/editor_text_fuzz.cpp
                    CORPUS ${CMAKE_CURRENT_LIST_DIR}/editor_corpus LIBS velmora_editor_core)
+# The editor and the messages inside the running program.
+if(VELMORA_GUI AND TARGET velmora_shell)
+    velmora_add_test(NAME source_in_frame SOURCES ${CMAKE_CURRENT_LIST_DIR}/source_in_frame.cpp
+                     LIBS velmora_shell Qt6::Test LABELS gui)
+    target_include_directories(source_in_frame PRIVATE ${CMAKE_CURRENT_LIST_DIR}
+                               ${CMAKE_CURRENT_LIST_DIR}/..)
+endif()

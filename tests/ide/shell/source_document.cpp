@@ -49,6 +49,8 @@ TEST_F(SourceDocumentTest, SavingWritesCrLfAfterEveryLine)
     EXPECT_EQ(RoundTrip("a\r\n\r\nb\r\n"), QByteArray("a\r\n\r\nb\r\n"));
     EXPECT_EQ(RoundTrip(""), QByteArray(""));
     EXPECT_EQ(RoundTrip("\t\tDROP\n"), QByteArray("\t\tDROP\r\n"));
+    // Lone carriage returns are line ends to the editor widget: they come back as CR LF.
+    EXPECT_EQ(RoundTrip("a\rb\n"), QByteArray("a\r\nb\r\n"));
     EXPECT_TRUE(m_prompt.Boxes().isEmpty());
 }
 
@@ -134,6 +136,14 @@ TEST_F(SourceDocumentTest, InsertFilePutsTheCaretBeforeTheInsertedText)
     ASSERT_EQ(m_prompt.Boxes().size(), 1);
     EXPECT_TRUE(m_prompt.Boxes()[0].text.contains("missing.s"));
     EXPECT_EQ(doc.GetBytes(), QByteArray("one ab\xa9\r\n"));
+}
+
+TEST_F(SourceDocumentTest, AViewMadeBeforeLoadingShowsTheStart)
+{
+    CSourceDocument doc;
+    CSourceEditView view(&doc);
+    ASSERT_TRUE(doc.OnOpenDocument(Write("v.s", "one\ntwo\n")));
+    EXPECT_EQ(view.textCursor().position(), 0);
 }
 
 TEST_F(SourceDocumentTest, OpeningRunsTheProjectCheckFirst)
