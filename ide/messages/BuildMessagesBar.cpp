@@ -7,6 +7,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTextBlock>
@@ -235,7 +236,10 @@ void CBuildMessagesBar::ShowMessages()
 {
     m_bShown = true;
     show();
-    raise();
+    // Lay the main window out now rather than in the event loop, so that the lines a
+    // build adds right after this are painted in the bar's place.
+    if (QWidget* frame = parentWidget(); frame && frame->layout())
+        frame->layout()->activate();
 }
 
 void CBuildMessagesBar::HideMessages()

@@ -144,9 +144,13 @@ TEST_F(MessagesBarTest, ShowHideAndCloseRequests)
     m_bar->HideMessages();
     EXPECT_FALSE(m_bar->isVisible());
     EXPECT_FALSE(m_bar->IsShown());
+    QApplication::processEvents();
     m_bar->ShowMessages();
     EXPECT_TRUE(m_bar->isVisible());
     EXPECT_TRUE(m_bar->IsShown());
+    PaintCounter paints(m_bar->GetList()->viewport());
+    m_bar->AddMessage("first line after showing");
+    EXPECT_EQ(paints.count, 1) << "the bar is laid out and painted without the event loop";
     EXPECT_FALSE(m_bar->close()) << "the bar ignores a close request";
     EXPECT_TRUE(m_bar->isVisible());
 }
