@@ -37,6 +37,10 @@ public:
     // The configuration list, sorted by name (ignoring case).
     int RowCount() const { return m_rows.size(); }
     QByteArray RowName(int row) const;
+    // A row's configuration by an id that stays while rows move, and its row now (-1
+    // when it was deleted).
+    int RowId(int row) const { return IdAt(row); }
+    int RowOf(int id) const { return m_rows.indexOf(id); }
     // The row whose values the two edit boxes hold, or -1.
     int SelectedRow() const;
     // The working copies, front first: what OK makes the project's configurations.
@@ -75,7 +79,6 @@ private:
     };
     Working* FindWorking(int id);
     const Working* FindWorking(int id) const;
-    int RowOf(int id) const { return m_rows.indexOf(id); }
     int IdAt(int row) const { return row >= 0 && row < m_rows.size() ? m_rows.at(row) : -1; }
     // Makes a working copy at the front of the list and a row for it; returns its id.
     int AddWorking(const ProjectConfiguration& config);

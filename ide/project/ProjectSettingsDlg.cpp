@@ -12,6 +12,8 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 // Hands the end of an in-place rename to the dialog instead of writing the item; an
@@ -23,18 +25,23 @@ public:
         : QStyledItemDelegate(dialog), m_pDialog(dialog)
     {
     }
-    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
+    // The configuration is noted when its editor opens, while the rows and the model
+    // still agree.
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
     {
-        const QString text = static_cast<QLineEdit*>(editor)->text();
-        const int row = index.row();
-        // The list is refilled after a rename, which must not happen while its editor
-        // is still being closed.
-        QMetaObject::invokeMethod(
-            m_pDialog, [dialog = m_pDialog, row, text] { dialog->EndRename(row, text); },
-            Qt::QueuedConnection);
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        editor->setProperty(kIdProperty, m_pDialog->Model().RowId(index.row()));
+        return editor;
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex&) const override
+    {
+        m_pDialog->QueueRename(editor->property(kIdProperty).toInt(),
+                               static_cast<QLineEdit*>(editor)->text());
     }
 
 private:
+    static constexpr const char* kIdProperty = "configurationId";
     CProjectSettingsDlg* m_pDialog;
 };
 
@@ -168,7 +175,10 @@ void CProjectSettingsDlg::ShowValues()
         shown.append(m_pConfigs->item(row)->text());
     }
     if (names != shown) {
+        // An editor still open goes with its row, and its text is dropped.
+        m_bRefilling = true;
         m_pConfigs->clear();
+        m_bRefilling = false;
         for (int row = 0; row < names.size(); ++row) {
             auto* item = new QListWidgetItem(names.at(row), m_pConfigs);
             if (m_model.CanRename(row)) {
@@ -203,6 +213,27 @@ void CProjectSettingsDlg::EndRename(int row, const QString& text)
     ShowValues();
 }
 
+void CProjectSettingsDlg::QueueRename(int id, const QString& text)
+{
+    // The list is refilled after a rename, and a refused name shows a message: neither
+    // may happen while the list is still closing its editor.
+    if (m_bRefilling) {
+        return;
+    }
+    m_pendingRename = {id, text};
+    QMetaObject::invokeMethod(this, &CProjectSettingsDlg::EndPendingRename, Qt::QueuedConnection);
+}
+
+void CProjectSettingsDlg::EndPendingRename()
+{
+    if (const auto pending = std::exchange(m_pendingRename, std::nullopt)) {
+        const int row = m_model.RowOf(pending->first);
+        if (row >= 0) {
+            EndRename(row, pending->second);
+        }
+    }
+}
+
 void CProjectSettingsDlg::DeleteSelected()
 {
     const QList<QListWidgetItem*> selected = m_pConfigs->selectedItems();
@@ -227,6 +258,8 @@ void CProjectSettingsDlg::AddNew()
 
 void CProjectSettingsDlg::accept()
 {
+    // OK pressed while a name was being typed takes that name first.
+    EndPendingRename();
     ReadControls();
     if (!m_model.Apply(*m_pProject)) {
         ShowValues();

@@ -7,6 +7,9 @@
 
 #include <QDialog>
 
+#include <optional>
+#include <utility>
+
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -20,8 +23,11 @@ public:
     explicit CProjectSettingsDlg(CProjectDocument* project, QWidget* parent = nullptr);
 
     CProjectSettingsModel& Model() { return m_model; }
-    // The in-place rename of row ends with text; the list delegate calls it.
+    // The in-place rename of row ends with text.
     void EndRename(int row, const QString& text);
+    // The list's editor of the configuration id (see CProjectSettingsModel::RowId)
+    // closed with text: the rename ends once the editor is gone.
+    void QueueRename(int id, const QString& text);
     // The Delete key in the configuration list.
     void DeleteSelected();
     // "&Add New": a row "(new)", selected and opened for renaming.
@@ -36,6 +42,7 @@ private:
     void ReadControls();
     void ShowValues();
     void OnSelectionChanged();
+    void EndPendingRename();
 
     CProjectDocument* m_pProject;
     CProjectSettingsModel m_model;
@@ -47,6 +54,9 @@ private:
     QLineEdit* m_pBaseFilename = nullptr;
     QLineEdit* m_pFullFilename = nullptr;
     QLineEdit* m_pLibraryTitle = nullptr;
+    // The configuration (its id in the model) and the name of an edit that has ended.
+    std::optional<std::pair<int, QString>> m_pendingRename;
     // False while the dialog is being filled; selection changes are ignored then.
     bool m_bInitialised = false;
+    bool m_bRefilling = false;
 };

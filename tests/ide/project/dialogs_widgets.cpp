@@ -154,7 +154,14 @@ TEST_F(ProjectDialogs, SettingsOkRefusedForNewRowsThenTakesTheEdits)
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     EXPECT_TRUE(Unchanged());
 
-    dialog.EndRename(0, QStringLiteral(" test "));
+    // The name typed in place, ended with Enter.
+    auto* editor = list->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), "(new)");
+    editor->setText(" test ");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
     EXPECT_EQ(Items(list), QStringList({"A", "B", "DEFAULT", "TEST"}));
     EXPECT_EQ(SelectedItems(list), QStringList({"TEST"}));
     Child<QLineEdit>(&dialog, "LibraryTitle")->setText("Test title");
@@ -169,6 +176,26 @@ TEST_F(ProjectDialogs, SettingsOkRefusedForNewRowsThenTakesTheEdits)
     EXPECT_EQ(m_project.GetCurConfigName(), "A");
     EXPECT_EQ(m_project.m_strProjectType, "Library");
     EXPECT_EQ(m_project.m_nRomId, 1234);
+}
+
+TEST_F(ProjectDialogs, SettingsInPlaceRenameIsTakenByOk)
+{
+    CProjectSettingsDlg dialog(&m_project);
+    dialog.show();
+    auto* list = Child<QListWidget>(&dialog, "Configurations");
+    Child<QPushButton>(&dialog, "AddNew")->click();
+    auto* editor = list->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), "(new)");
+    editor->setText("release");
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The editor has closed, but OK comes before the list got round to the rename.
+    QCoreApplication::processEvents();
+    Press(&dialog, QDialogButtonBox::Ok);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(m_prompt.Texts(), QStringList());
+    ASSERT_EQ(m_project.m_configs.size(), 4);
+    EXPECT_EQ(m_project.m_configs.at(0).name, "RELEASE");
 }
 
 TEST_F(ProjectDialogs, SettingsDeleteKeyAndRomIdCheck)
