@@ -144,6 +144,11 @@ bool CMainFrame::OnCreate(const CCommandLineInfo& cmdInfo)
     DetectToolSet(m_options);
     ChangeToDefaultDir(m_options);
 
+    // 13. Popup menus with the toolbars' images and the commands' key names.
+    m_coolMenu.Install(this);
+    m_coolMenu.LoadToolbar(CCoolMenuManager::kMainToolbar);
+    m_coolMenu.LoadToolbar(CCoolMenuManager::kProjectToolbar);
+
     m_pCommands->UpdateAll();
     m_pCommands->StartIdleUpdates(kIdleUpdateMs);
     return true;

@@ -6,6 +6,7 @@
 
 #include "CommandManager.h"
 #include "CommandMap.h"
+#include "CoolMenu.h"
 #include "Options.h"
 
 #include <QDockWidget>
@@ -131,6 +132,8 @@ private:
     void OnFilePrint();
     void CreateMessagesBar();
 
+    // Draws the popups with the toolbars' images and the commands' key names.
+    CCoolMenuManager m_coolMenu;
     COptionTable m_options;
     CCommandManager* m_pCommands = nullptr;
     QMdiArea* m_pMdiArea = nullptr;

@@ -354,6 +354,26 @@ TEST_F(CoolMenuTest, PaletteChangeReloadsTheImages)
         QImage(":/velmora/toolbar/copy.png").convertToFormat(QImage::Format_ARGB32_Premultiplied));
 }
 
+TEST_F(CoolMenuTest, MainFrameDrawsItsOwnMenus)
+{
+    CMainFrame frame;
+    CCommandLineInfo info;
+    info.m_bShowSplash = false;
+    ASSERT_TRUE(frame.OnCreate(info));
+    QMenu* edit = nullptr;
+    for (QAction* action : frame.menuBar()->actions()) {
+        if (action->text() == "&Edit") {
+            edit = action->menu();
+        }
+    }
+    ASSERT_TRUE(edit);
+    EXPECT_TRUE(qobject_cast<CMenuStyle*>(edit->style()));
+    Open(edit);
+    EXPECT_EQ(frame.GetCommandManager().Action(ID_EDIT_COPY)->text(),
+              "&Copy\tCtrl+Insert, Ctrl+C");
+    Close(edit);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
