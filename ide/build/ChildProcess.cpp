@@ -85,7 +85,8 @@ int CChildProcess::Start(const QString& program, const QStringList& args, const 
                                             POSIX_SPAWN_SETPGROUP);
 
     pid_t pid = -1;
-    const int err = posix_spawn(&pid, path.constData(), &s.m_actions, &s.m_attr, argv.data(), envp);
+    char* const* childArgv = argv.data();
+    const int err = posix_spawn(&pid, path.constData(), &s.m_actions, &s.m_attr, childArgv, envp);
     close(fds[1]);
     if (err != 0) {
         close(fds[0]);

@@ -104,12 +104,20 @@ QByteArray TitleStringBody(const QByteArray& title)
 QByteArray LoaderControlFile(const QString& outBase, const QString& toolDir)
 {
     auto path = [](const QString& p) { return QFile::encodeName(QuoteIfBlank(p)); };
-    return Lines({"** The compiled output file"}) + "OU " + path(outBase + ".gx") + kEol +
-           Lines({"** Our linker listing file"}) + "LL " + path(outBase + ".lr") + kEol +
-           Lines({"** Suppress all this stuff we don't need", "SU XR SU",
-                  "** Search this entries list"}) +
-           "SE " + path(toolDir + "/ENTRIES.O") + kEol + Lines({"** Relocate our object"}) + "RE " +
-           path(outBase + ".o") + kEol;
+    const QByteArray lines[] = {"** The compiled output file",
+                                "OU " + path(outBase + ".gx"),
+                                "** Our linker listing file",
+                                "LL " + path(outBase + ".lr"),
+                                "** Suppress all this stuff we don't need",
+                                "SU XR SU",
+                                "** Search this entries list",
+                                "SE " + path(toolDir + "/ENTRIES.O"),
+                                "** Relocate our object",
+                                "RE " + path(outBase + ".o")};
+    QByteArray out;
+    for (const QByteArray& line : lines)
+        out += line + kEol;
+    return out;
 }
 
 QByteArray IndexFileText(const CProjectDocument& project, const QString& compiledDir)

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         kept += line.size();
     }
     // Only the line feeds and the carriage returns that end a line are dropped.
-    const qsizetype dropped = text.count('\n') + text.count("\r\n") + (text.endsWith('\r') ? 1 : 0);
+    const qsizetype lastCr = text.endsWith('\r') ? 1 : 0;
+    const qsizetype dropped = text.count('\n') + text.count("\r\n") + lastCr;
     if (kept + dropped != text.size())
         std::abort();
 

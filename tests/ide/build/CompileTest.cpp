@@ -81,7 +81,7 @@ TEST_F(CompileTest, GnuModeChangesOnlyTheAssemblerArguments)
     EXPECT_TRUE(m_builder.CompileFile(Write("main.s", "x\r\n"), m_progress, false));
     EXPECT_TRUE(m_messages.lines.contains("[" + StandInDir() + "/SASM.EXE -E -N Output/main.a]"));
     EXPECT_TRUE(
-        Read("Output/main.m").contains("SE " + QFile::encodeName(StandInDir()) + "/ENTRIES.O\r\n"));
+        Read("Output/main.m").contains("SE " + QFile::encodeName(StandInDir()) + "/ENTRIES.O"));
 }
 
 TEST_F(CompileTest, ProjectBuildSkipsAnObjectNewerThanItsSourceButNotOneOfTheSameSecond)

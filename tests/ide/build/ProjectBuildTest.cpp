@@ -93,12 +93,12 @@ TEST_F(ProjectBuildTest, EmptyDirectoryProjectStillRunsWendrixOnAnEmptyIndex)
     const QString wendrix = m_dir.filePath("none/Wendrix.EXE");
     const QString args = "-in \"" + m_dir.filePath("Output/Project.lst") + "\" -out \"" +
                          m_dir.filePath("Compiled/Project.dir") + "\"";
+    const QString failure =
+        "Error 2 executing command line: " + wendrix + " \"" + wendrix + "\" " + args;
     EXPECT_EQ(m_messages.lines,
-              QStringList(
-                  {"--- Configuration: DEFAULT ---", "Building project as directory...",
-                   "Successfully built all files", "Building directory...",
-                   "[" + wendrix + " " + args + "]",
-                   "Error 2 executing command line: " + wendrix + " \"" + wendrix + "\" " + args}));
+              QStringList({"--- Configuration: DEFAULT ---", "Building project as directory...",
+                           "Successfully built all files", "Building directory...",
+                           "[" + wendrix + " " + args + "]", failure}));
     EXPECT_EQ(Read("Output/Project.lst"), "");
     EXPECT_EQ(m_messages.clears, 1);
 }
