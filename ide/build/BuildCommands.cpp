@@ -66,6 +66,9 @@ void CBuildCommands::CompileCurrentFile()
         return;
     if (m_context.saveDocument)
         m_context.saveDocument(document);
+    // A file that is still unnamed (the user cancelled Save As) has nothing to compile.
+    if (document->GetPathName().isEmpty())
+        return;
     CBuildProgressDialog dialog;
     dialog.Create(m_context.frame);
     dialog.SetStatus(LoadString(IDS_COMPILING_CURRENT_FILE));

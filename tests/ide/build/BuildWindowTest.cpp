@@ -141,6 +141,10 @@ TEST_F(CommandsFixture, CompileSavesTheSourceAndBuildsItWithTheFrameDisabled)
 {
     m_frame.show();
     m_pActive = &m_source;
+    // Save As cancelled: nothing is compiled, no folder is made.
+    EXPECT_TRUE(m_map.Execute(ID_BUILD_COMPILE));
+    EXPECT_TRUE(m_messages.lines.isEmpty());
+    saved.clear();
     m_source.SetPathName(Write("main.s", "x\r\n"));
     bool frameWasEnabled = true;
     m_messages.lines.clear();
