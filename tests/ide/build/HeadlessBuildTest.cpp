@@ -101,9 +101,9 @@ TEST_F(HeadlessBuildTest, CtrlCCancelsTheRunningToolAndTheBuild)
     kill(static_cast<pid_t>(m_process.processId()), SIGINT);
     EXPECT_EQ(Finish(), 1);
     EXPECT_LT(t.elapsed(), 3000);
-    // The tool's output is collected once it has ended, after the cancel line.
-    EXPECT_EQ(m_out.mid(m_out.size() - 5), QStringList({"Execution cancelled", "started", "",
-                                                        "The compile process was cancelled", ""}));
+    EXPECT_TRUE(m_out.contains("Execution cancelled"));
+    EXPECT_EQ(m_out.mid(m_out.size() - 2), QStringList({"The compile process was cancelled", ""}));
+}));
 }
 
 } // namespace
