@@ -49,6 +49,14 @@ CFile::CFile(const CString& strFileName, unsigned int nOpenFlags) : m_strFileNam
     if (m_hFile < 0) {
         throw CFileException(errno, strFileName);
     }
+    // A folder opens on Linux but cannot be read as a file: refuse it here, where the
+    // caller expects a file that cannot be opened to fail.
+    struct stat st;
+    if (::fstat(m_hFile, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(m_hFile);
+        m_hFile = -1;
+        throw CFileException(EISDIR, strFileName);
+    }
 }
 
 CFile::~CFile()

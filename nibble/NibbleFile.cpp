@@ -99,6 +99,70 @@ std::uint32_t BytesSpanned(bool bOdd, std::uint32_t nCount)
     return nCount / 2 + ((bOdd || (nCount & 1)) ? 1 : 0);
 }
 
+// Writes the bytes that nCount nibbles at nibble nPos touch, from the current byte.
+// Half-covered bytes keep their other half as the file holds it (0 beyond the end), so
+// consecutive writes merge into the same bytes as one write.
+void WriteSpan(CFile& file, std::uint32_t nPos, const unsigned char* pBuffer, std::uint32_t nCount)
+{
+    const bool bOdd = nPos & 1;
+    const std::uint32_t nBytes = nCount / 2 + (nCount & 1);
+    const std::uint32_t nSpan = BytesSpanned(bOdd, nCount);
+    const bool bHalfTail = (nPos + nCount) & 1;
+    if (!bOdd && !bHalfTail) {
+        file.Write(pBuffer, nBytes);
+    } else {
+        const std::uint64_t nStart = file.GetPosition();
+        const unsigned char nHead = bOdd ? ReadByteAt(file, nStart) : 0;
+        unsigned char nTail = nHead;
+        if (bHalfTail && !(bOdd && nSpan == 1)) {
+            nTail = ReadByteAt(file, nStart + nSpan - 1);
+        }
+
+        if (!bOdd) {
+            file.Write(pBuffer, nBytes - 1);
+            const auto nLast =
+                static_cast<unsigned char>((pBuffer[nBytes - 1] & 0x0F) | (nTail & 0xF0));
+            file.Write(&nLast, 1);
+        } else {
+            // The data moved up by one nibble, built and written a slice at a time, so that
+            // a long write needs no copy of the whole buffer.
+            const std::uint32_t nSlices = std::max<std::uint32_t>(1, nSpan / kSliceBytes);
+            const std::uint32_t nSlice = nSpan / nSlices + (nSpan % nSlices ? 1 : 0);
+            auto pWork = std::make_unique_for_overwrite<unsigned char[]>(nSlice);
+            for (std::uint32_t nFrom = 0; nFrom < nSpan; nFrom += nSlice) {
+                const std::uint32_t nTo = nFrom + std::min(nSlice, nSpan - nFrom);
+                // Work byte k goes to pWork[k - nFrom].
+                std::uint32_t k = nFrom;
+                if (k == 0 && nBytes > 0) {
+                    pWork[0] = static_cast<unsigned char>((pBuffer[0] << 4) | (nHead & 0x0F));
+                    k = 1;
+                }
+                // Work byte k = (pBuffer[k] << 4) | (pBuffer[k - 1] >> 4) inside the data.
+                const std::uint32_t nDataEnd = std::min(nTo, nBytes);
+                if (k < nDataEnd) {
+                    ShiftDown(pWork.get() + (k - nFrom), pBuffer + k - 1, nDataEnd - k);
+                    k = nDataEnd;
+                }
+                if (k < nTo) {
+                    const unsigned char nLow = nBytes > 0 ? pBuffer[nBytes - 1] >> 4 : nHead & 0x0F;
+                    pWork[k - nFrom] = static_cast<unsigned char>((nTail & 0xF0) | nLow);
+                }
+                file.Write(pWork.get(), nTo - nFrom);
+            }
+        }
+    }
+}
+
+// After a failed system call: the byte pointer back to where the nibble position says.
+void RestoreBytePointer(CFile& file, std::uint32_t nPos)
+{
+    try {
+        file.Seek(nPos / 2, CFile::begin);
+    } catch (const CFileException&) {
+        // The failure already on its way says more than this one.
+    }
+}
+
 } // namespace
 
 CNibbleFile::CNibbleFile(CString strName, unsigned int nMode) : CFile(strName, nMode) {}
@@ -146,7 +210,13 @@ int CNibbleFile::ReadNibbles(unsigned char* pBuffer, std::uint32_t nCount)
 
     const bool bOdd = nPos & 1;
     const std::uint32_t nBytes = BytesSpanned(bOdd, nCount);
-    const std::uint32_t nGot = Read(pBuffer, nBytes);
+    std::uint32_t nGot = 0;
+    try {
+        nGot = Read(pBuffer, nBytes);
+    } catch (const CFileException&) {
+        RestoreBytePointer(*this, nPos);
+        throw;
+    }
     if (nGot != nBytes) {
         // Only a position that wrapped around 32 bits passes the check above and still
         // runs off the file; it is the same failure.
@@ -178,56 +248,14 @@ int CNibbleFile::ReadNibbles(unsigned char* pBuffer, std::uint32_t nCount)
 int CNibbleFile::WriteNibbles(unsigned char* pBuffer, std::uint32_t nCount)
 {
     const std::uint32_t nPos = m_nFilePos;
-    const bool bOdd = nPos & 1;
-    const std::uint32_t nBytes = nCount / 2 + (nCount & 1);
-    const std::uint32_t nSpan = BytesSpanned(bOdd, nCount);
     // The last byte is only half covered when the write ends on an odd position.
     const bool bHalfTail = (nPos + nCount) & 1;
 
-    if (!bOdd && !bHalfTail) {
-        Write(pBuffer, nBytes);
-    } else {
-        // Half-covered bytes keep their other half as the file holds it (0 beyond the
-        // end), so consecutive writes merge into the same bytes as one write.
-        const std::uint64_t nStart = GetPosition();
-        const unsigned char nHead = bOdd ? ReadByteAt(*this, nStart) : 0;
-        unsigned char nTail = nHead;
-        if (bHalfTail && !(bOdd && nSpan == 1)) {
-            nTail = ReadByteAt(*this, nStart + nSpan - 1);
-        }
-
-        if (!bOdd) {
-            Write(pBuffer, nBytes - 1);
-            const auto nLast =
-                static_cast<unsigned char>((pBuffer[nBytes - 1] & 0x0F) | (nTail & 0xF0));
-            Write(&nLast, 1);
-        } else {
-            // The data moved up by one nibble, built and written a slice at a time, so that
-            // a long write needs no copy of the whole buffer.
-            const std::uint32_t nSlices = std::max<std::uint32_t>(1, nSpan / kSliceBytes);
-            const std::uint32_t nSlice = nSpan / nSlices + (nSpan % nSlices ? 1 : 0);
-            auto pWork = std::make_unique_for_overwrite<unsigned char[]>(nSlice);
-            for (std::uint32_t nFrom = 0; nFrom < nSpan; nFrom += nSlice) {
-                const std::uint32_t nTo = nFrom + std::min(nSlice, nSpan - nFrom);
-                // Work byte k goes to pWork[k - nFrom].
-                std::uint32_t k = nFrom;
-                if (k == 0 && nBytes > 0) {
-                    pWork[0] = static_cast<unsigned char>((pBuffer[0] << 4) | (nHead & 0x0F));
-                    k = 1;
-                }
-                // Work byte k = (pBuffer[k] << 4) | (pBuffer[k - 1] >> 4) inside the data.
-                const std::uint32_t nDataEnd = std::min(nTo, nBytes);
-                if (k < nDataEnd) {
-                    ShiftDown(pWork.get() + (k - nFrom), pBuffer + k - 1, nDataEnd - k);
-                    k = nDataEnd;
-                }
-                if (k < nTo) {
-                    const unsigned char nLow = nBytes > 0 ? pBuffer[nBytes - 1] >> 4 : nHead & 0x0F;
-                    pWork[k - nFrom] = static_cast<unsigned char>((nTail & 0xF0) | nLow);
-                }
-                Write(pWork.get(), nTo - nFrom);
-            }
-        }
+    try {
+        WriteSpan(*this, nPos, pBuffer, nCount);
+    } catch (const CFileException&) {
+        RestoreBytePointer(*this, nPos);
+        throw;
     }
     if (bHalfTail) {
         CFile::Seek(-1, current);

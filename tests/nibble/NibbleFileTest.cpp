@@ -347,6 +347,19 @@ TEST_F(NibbleFileTest, OpenModes)
         EXPECT_EQ(e.GetErrno(), EBADF);
     }
     EXPECT_EQ(ReadFileBytes(strMissing), (Bytes{1, 2, 3, 4}));
+    // A failed write leaves the position and the byte pointer as they were.
+    readOnly.Seek(3);
+    EXPECT_THROW(readOnly.WriteNibbles(&d, 2), CFileException);
+    EXPECT_EQ(readOnly.FilePos(), 3u);
+    EXPECT_EQ(readOnly.GetPosition(), 1u);
+
+    // A folder is no file.
+    try {
+        CNibbleFile folder(m_dir.File(""), 0);
+        FAIL() << "opened a folder";
+    } catch (CFileException& e) {
+        EXPECT_EQ(e.GetErrno(), EISDIR);
+    }
 }
 
 TEST_F(NibbleFileTest, FileExceptionsAreCExceptions)
