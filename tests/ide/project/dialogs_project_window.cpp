@@ -9,7 +9,6 @@
 #include "ProjectSettingsDlg.h"
 #include "ShellTestSupport.h"
 #include "SourceDocument.h"
-#include "StartupChecks.h"
 #include "VelmoraApp.h"
 
 #include <QAction>
@@ -32,13 +31,7 @@ class ProjectWindow : public ShellTest
 protected:
     ProjectWindow()
     {
-        const QString tools = m_work.filePath("tools");
-        QDir().mkpath(tools);
-        for (const QString& name : ToolFiles()) {
-            QFile file(tools + '/' + name);
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(name == "SASM.EXE" ? 150000 : 1, 'x'));
-        }
+        const QString tools = WriteToolFiles();
         m_dir = QDir(m_work.path()).canonicalPath() + "/proj";
         QDir().mkpath(m_dir);
         for (const char* name : {"a.s", "b.s", "c.s", "d.s", "e.s"}) {

@@ -4,9 +4,11 @@
 #pragma once
 
 #include "PromptRecorder.h"
+#include "StartupChecks.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -33,6 +35,19 @@ protected:
         for (const auto& [name, value] : values) {
             settings.setValue(name, value);
         }
+    }
+    // A tool location in the work folder with every tool file (the HP tools' SASM.EXE
+    // size), so that a start asks no question; returns its path.
+    QString WriteToolFiles()
+    {
+        const QString tools = m_work.filePath(QStringLiteral("tools"));
+        QDir().mkpath(tools);
+        for (const QString& name : ToolFiles()) {
+            QFile file(tools + QLatin1Char('/') + name);
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(name == QLatin1String("SASM.EXE") ? 150000 : 1, 'x'));
+        }
+        return tools;
     }
     // The stored value of an option, or "<none>".
     QString StoredOption(const QString& name) const

@@ -5,7 +5,6 @@
 #include "ShellTestSupport.h"
 #include "SourceDocument.h"
 #include "SourceEditView.h"
-#include "StartupChecks.h"
 #include "TemplateCommands.h"
 #include "VelmoraApp.h"
 
@@ -24,13 +23,7 @@ class TemplatesTest : public ShellTest
 protected:
     TemplatesTest()
     {
-        const QString tools = m_work.filePath("tools");
-        QDir().mkpath(tools);
-        for (const QString& name : ToolFiles()) {
-            QFile file(tools + '/' + name);
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(name == "SASM.EXE" ? 150000 : 1, 'x'));
-        }
+        const QString tools = WriteToolFiles();
         m_templates = m_work.filePath("templates");
         QDir().mkpath(m_templates);
         QFile block(m_templates + "/Block.s");
