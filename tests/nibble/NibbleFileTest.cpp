@@ -268,6 +268,14 @@ TEST_F(NibbleFileTest, NibbleWords)
     EXPECT_EQ(file.ReadNibbleWord(&nValue, 1), 1);
     EXPECT_EQ(nValue, 0x5u);
     EXPECT_EQ(ReadFileBytes(strPath), (Bytes{0xF0, 0xDE, 0xBC, 0x9A, 0x58, 0x34}));
+
+    // Wider fields keep the low 8 nibbles; the value has nothing above them.
+    file.Seek(1);
+    EXPECT_EQ(file.ReadNibbleWord(&nValue, 10), 10);
+    EXPECT_EQ(nValue, 0x89ABCDEFu);
+    file.Seek(2);
+    EXPECT_EQ(file.WriteNibbleWord(0x87654321, 9), 9);
+    EXPECT_EQ(ReadFileBytes(strPath), (Bytes{0xF0, 0x21, 0x43, 0x65, 0x87, 0x30}));
 }
 
 TEST_F(NibbleFileTest, BytesCountInNibbles)
