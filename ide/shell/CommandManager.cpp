@@ -98,6 +98,7 @@ void CCommandManager::UpdateAll()
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
         UpdateCommand(it.key());
     }
+    emit updated();
 }
 
 bool CCommandManager::Execute(int id)

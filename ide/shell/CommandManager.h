@@ -49,6 +49,10 @@ public:
     void StartIdleUpdates(int ms);
     void StopIdleUpdates() { m_idle.stop(); }
 
+signals:
+    // An update pass over every command has run.
+    void updated();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -38,30 +38,18 @@ QString MountPointOf(const QString& path)
 
 } // namespace
 
-std::optional<quint64> MachineInfo::AvailableMemoryKB()
+std::optional<quint64> MachineInfo::TotalMemoryKB()
 {
-    QFile meminfo(QStringLiteral("/proc/meminfo"));
-    if (meminfo.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : meminfo.readAll().split('\n')) {
-            if (line.startsWith("MemAvailable:")) {
-                bool ok = false;
-                const quint64 kb = line.mid(13).trimmed().split(' ').value(0).toULongLong(&ok);
-                if (ok) {
-                    return kb;
-                }
-            }
-        }
-    }
     struct sysinfo info = {};
-    if (sysinfo(&info) == 0) {
-        return (static_cast<quint64>(info.freeram) * info.mem_unit) >> 10;
+    if (sysinfo(&info) != 0) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return (static_cast<quint64>(info.totalram) * info.mem_unit) >> 10;
 }
 
 QString MachineInfo::MemoryText()
 {
-    const std::optional<quint64> kb = AvailableMemoryKB();
+    const std::optional<quint64> kb = TotalMemoryKB();
     return kb ? LoadString(IDS_ABOUT_MEMORY).arg(*kb) : LoadString(IDS_ABOUT_UNAVAILABLE);
 }
 

@@ -7,8 +7,9 @@
 
 namespace MachineInfo {
 
-// Memory available to programs, in kilobytes; nothing when the system does not say.
-std::optional<quint64> AvailableMemoryKB();
+// The machine's physical memory in kilobytes (the figure the about box has always
+// shown beside "Free Memory:"); nothing when the system does not say.
+std::optional<quint64> TotalMemoryKB();
 // "%1 KB": the memory figure, or "Unavailable".
 QString MemoryText();
 

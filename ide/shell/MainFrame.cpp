@@ -9,8 +9,8 @@
 #include "LockKeys.h"
 #include "ProgramSettingsDlg.h"
 #include "ProjectCommands.h"
-#include "Prompt.h"
 #include "ProjectDocument.h"
+#include "Prompt.h"
 #include "SourceDocument.h"
 #include "SourceEditView.h"
 #include "SplashDlg.h"
@@ -149,6 +149,8 @@ bool CMainFrame::OnCreate(const CCommandLineInfo& cmdInfo)
     m_coolMenu.LoadToolbar(CCoolMenuManager::kMainToolbar);
     m_coolMenu.LoadToolbar(CCoolMenuManager::kProjectToolbar);
 
+    connect(m_pCommands, &CCommandManager::updated, this, &CMainFrame::UpdateLockIndicators);
+    connect(m_pCommands, &CCommandManager::updated, this, &CMainFrame::FillRecentFiles);
     m_pCommands->UpdateAll();
     m_pCommands->StartIdleUpdates(kIdleUpdateMs);
     return true;
@@ -509,7 +511,6 @@ void CMainFrame::RegisterCommands()
         if (!m_pProject && m_pConfigBox->count() > 0) {
             m_pConfigBox->clear();
         }
-        UpdateLockIndicators();
     });
 
     map.On(ID_VIEW_OPTIONS, [this] {
@@ -543,8 +544,8 @@ void CMainFrame::RegisterBuildCommands()
         [this](const QString& path, const QByteArray& name) { TransferFile(path, name); });
     m_pBuild->SetSimulateInEmulator([this](const QString& path) { SimulateInEmulator(path); });
     Commands().On(ID_FILE_TRANSFER, [this] {
-        const QStringList files = Prompt().GetOpenFileNames(
-            QString(), QDir::currentPath(), QStringLiteral("All files (*)"), false);
+        const QStringList files = Prompt().GetOpenFileNames(QString(), QDir::currentPath(),
+                                                            QStringLiteral("All files (*)"), false);
         if (!files.isEmpty()) {
             TransferFile(QFileInfo(files.first()).absoluteFilePath(), QByteArray());
         }

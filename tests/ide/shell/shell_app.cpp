@@ -87,8 +87,9 @@ TEST_F(AppTest, CommandsWithoutAProject)
                    ID_FILE_PRINT, ID_WINDOW_CASCADE, ID_EDIT_COPY, ID_FILE_MRU_FILE1}) {
         EXPECT_FALSE(Enabled(id)) << id;
     }
-    // Commands whose work is not part of the program yet stay disabled.
-    for (int id : {ID_BUILD_PROJECT, ID_BUILD_COMPILE, ID_BUILD_CANCEL, ID_FILE_TRANSFER}) {
+    // Building needs a project, compiling a source, cancelling a build.
+    for (int id : {ID_BUILD_PROJECT, ID_BUILD_COMPILE, ID_BUILD_CANCEL, ID_PROJECT_SAVE,
+                   ID_PROJECT_CLOSE, ID_PROJECT_ADD_FILES}) {
         EXPECT_FALSE(Enabled(id)) << id;
     }
     EXPECT_FALSE(Frame().GetConfigBox()->isEnabled());

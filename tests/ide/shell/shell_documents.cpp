@@ -1,0 +1,174 @@
+// The document layer with real source files: opening a source brings an untitled
+// project along, an open file comes to the front instead of opening twice, closing a
+// modified source asks Yes/No/Cancel, Save As names the file, Print follows the active
+// source, and the recent file list opens its entries (and forgets those that are gone).
+#include "CommandIds.h"
+#include "DocTemplate.h"
+#include "ProjectDocument.h"
+#include "ShellTestSupport.h"
+#include "SourceDocument.h"
+#include "StartupChecks.h"
+#include "VelmoraApp.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMdiArea>
+
+using namespace Cmd;
+
+namespace {
+
+class DocumentTest : public ShellTest
+{
+protected:
+    DocumentTest()
+    {
+        const QString tools = m_work.filePath("tools");
+        QDir().mkpath(tools);
+        for (const QString& name : ToolFiles()) {
+            QFile file(tools + '/' + name);
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(name == "SASM.EXE" ? 150000 : 1, 'x'));
+        }
+        WriteOptions({{"ToolLocation", tools}, {"DefaultDir", m_work.path()}, {"ShowTips", "No"}});
+        EXPECT_TRUE(m_app.InitInstance({"-Embedding"}));
+    }
+    QString WriteSource(const QString& name, const QByteArray& text = "::\n;\n")
+    {
+        const QString path = m_work.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return path;
+    }
+    CMainFrame& Frame() { return *m_app.GetMainFrame(); }
+    bool Enabled(int id)
+    {
+        Frame().GetCommandManager().UpdateAll();
+        return Frame().GetCommandManager().Action(id)->isEnabled();
+    }
+    int Windows() { return Frame().GetMdiArea()->subWindowList().size(); }
+
+    CVelmoraApp m_app;
+};
+
+TEST_F(DocumentTest, SourceOpensWithAnUntitledProjectAndOnlyOnce)
+{
+    const QString path = WriteSource("prog.s");
+    CDocument* source = m_app.OpenDocumentFile(path);
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(Frame().m_pProject, nullptr);
+    EXPECT_TRUE(Frame().m_pProject->GetPathName().isEmpty());
+    EXPECT_EQ(Windows(), 2);
+    EXPECT_EQ(Frame().GetActiveDocument(), source);
+    EXPECT_EQ(Frame().windowTitle(), "Velmora Development Environment - prog.s");
+
+    // Again, through a different spelling of the same path: the same window comes up.
+    Frame().GetMdiArea()->activatePreviousSubWindow();
+    EXPECT_EQ(m_app.OpenDocumentFile(m_work.path() + "/./prog.s"), source);
+    EXPECT_EQ(Windows(), 2);
+    EXPECT_EQ(Frame().GetActiveDocument(), source);
+    EXPECT_TRUE(m_prompt.Boxes().isEmpty());
+}
+
+TEST_F(DocumentTest, CommandsFollowTheActiveSource)
+{
+    EXPECT_FALSE(Enabled(ID_FILE_PRINT));
+    ASSERT_NE(m_app.OpenDocumentFile(WriteSource("a.s")), nullptr);
+    EXPECT_TRUE(Enabled(ID_FILE_PRINT));
+    EXPECT_TRUE(Enabled(ID_FILE_CLOSE));
+    EXPECT_TRUE(Enabled(ID_FILE_SAVE_AS));
+    EXPECT_TRUE(Enabled(ID_FILE_NEW_SOURCE));
+    EXPECT_TRUE(Enabled(ID_WINDOW_CASCADE));
+    EXPECT_FALSE(Enabled(ID_EDIT_COPY)); // nothing selected
+    // The project window takes Close and Save As away again.
+    Frame().GetMdiArea()->activatePreviousSubWindow();
+    EXPECT_EQ(Frame().GetActiveDocument(), Frame().m_pProject);
+    EXPECT_FALSE(Enabled(ID_FILE_PRINT));
+    EXPECT_FALSE(Enabled(ID_FILE_CLOSE));
+}
+
+TEST_F(DocumentTest, ClosingAModifiedSourceAsks)
+{
+    const QString path = WriteSource("b.s");
+    CDocument* source = m_app.OpenDocumentFile(path);
+    ASSERT_NE(source, nullptr);
+    source->SetModifiedFlag(true);
+
+    m_prompt.QueueAnswer(IDCANCEL);
+    EXPECT_TRUE(Frame().GetCommandManager().Execute(ID_FILE_CLOSE));
+    ASSERT_EQ(m_prompt.Boxes().size(), 1);
+    EXPECT_EQ(m_prompt.Boxes()[0].text, "Save changes to " + path + "?");
+    EXPECT_EQ(m_prompt.Boxes()[0].type, Mb::YesNoCancel | Mb::IconWarning);
+    EXPECT_EQ(Windows(), 2);
+
+    m_prompt.QueueAnswer(IDNO);
+    Frame().GetCommandManager().Execute(ID_FILE_CLOSE);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Windows(), 1);
+    EXPECT_EQ(m_app.GetSourceTemplate()->GetDocuments().size(), 0);
+    EXPECT_NE(Frame().m_pProject, nullptr);
+}
+
+TEST_F(DocumentTest, NewSourceIsNamedWhenSaved)
+{
+    Frame().EnsureProject();
+    ASSERT_TRUE(Frame().GetCommandManager().Execute(ID_FILE_NEW));
+    CDocument* source = Frame().GetActiveDocument();
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(source->GetTitle(), "NewSource1");
+    m_prompt.QueueSaveFile(m_work.filePath("fresh"));
+    ASSERT_TRUE(Frame().GetCommandManager().Execute(ID_FILE_SAVE));
+    ASSERT_EQ(m_prompt.FileDialogs().size(), 1);
+    EXPECT_EQ(m_prompt.FileDialogs()[0].caption, "Save As");
+    EXPECT_EQ(m_prompt.FileDialogs()[0].dir, "NewSource1.s");
+    EXPECT_EQ(source->GetPathName(), m_work.filePath("fresh.s"));
+    EXPECT_TRUE(QFile::exists(m_work.filePath("fresh.s")));
+    EXPECT_EQ(m_app.RecentFiles().Entries().value(0), m_work.filePath("fresh.s"));
+}
+
+TEST_F(DocumentTest, RecentFilesOpenAndForgetMissingOnes)
+{
+    const QString kept = WriteSource("kept.s");
+    const QString gone = WriteSource("gone.s");
+    m_app.RecentFiles().Add(kept);
+    m_app.RecentFiles().Add(gone);
+    QFile::remove(gone);
+    EXPECT_TRUE(Enabled(ID_FILE_MRU_FILE1 + 1));
+    EXPECT_FALSE(Enabled(ID_FILE_MRU_FILE1 + 2));
+    EXPECT_EQ(Frame().GetCommandManager().Action(ID_FILE_MRU_FILE1)->isVisible(), true);
+
+    Frame().GetCommandManager().Execute(ID_FILE_MRU_FILE1);
+    EXPECT_EQ(m_prompt.Boxes().size(), 1);
+    EXPECT_EQ(m_app.RecentFiles().Entries(), QStringList{kept});
+    Frame().GetCommandManager().Execute(ID_FILE_MRU_FILE1);
+    ASSERT_NE(Frame().GetActiveDocument(), nullptr);
+    EXPECT_EQ(Frame().GetActiveDocument()->GetPathName(), kept);
+
+    // At most five, newest first.
+    for (int i = 0; i < 7; ++i) {
+        m_app.RecentFiles().Add(m_work.filePath(QString("f%1.s").arg(i)));
+    }
+    EXPECT_EQ(m_app.RecentFiles().Entries().size(), 5);
+    EXPECT_EQ(m_app.RecentFiles().Entries().first(), m_work.filePath("f6.s"));
+    CRecentFileList reread;
+    reread.Load();
+    EXPECT_EQ(reread.Entries(), m_app.RecentFiles().Entries());
+}
+
+TEST_F(DocumentTest, FileOpenDialogListsTheDocumentKinds)
+{
+    const QString path = WriteSource("c.s");
+    m_prompt.QueueOpenFiles({path});
+    ASSERT_TRUE(Frame().GetCommandManager().Execute(ID_FILE_OPEN));
+    ASSERT_EQ(m_prompt.FileDialogs().size(), 1);
+    EXPECT_EQ(m_prompt.FileDialogs()[0].caption, "Open");
+    EXPECT_EQ(m_prompt.FileDialogs()[0].filter,
+              "Velmora Source Files (*.s);;Velmora Project Files (*.hpr);;All Files (*)");
+    ASSERT_NE(Frame().GetActiveDocument(), nullptr);
+    EXPECT_EQ(Frame().GetActiveDocument()->GetPathName(), path);
+}
+
+} // namespace
+
+SHELL_TEST_MAIN()
