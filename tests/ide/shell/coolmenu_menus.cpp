@@ -231,6 +231,15 @@ TEST_F(CoolMenuTest, CheckedItemWithoutImageShowsTheCheckMarkInItsSquare)
     EXPECT_EQ(shot.pixelColor(mark + QPoint(0, 0)), palette.color(QPalette::Midlight));
     EXPECT_EQ(shot.pixelColor(square.right() + 1, square.center().y()),
               palette.color(QPalette::Window));
+
+    // Selected, the mark stays on the menu colour, the highlight beside the square.
+    m_pView->setActiveAction(Action(ID_VIEW_STATUS_BAR));
+    const QImage selected = m_pView->grab().toImage();
+    EXPECT_EQ(selected.pixelColor(square.left() + 2, square.top() + 2),
+              palette.color(QPalette::Window));
+    EXPECT_EQ(selected.pixelColor(mark + QPoint(6, 0)), QColor(Qt::black));
+    EXPECT_EQ(selected.pixelColor(square.right() + 2, square.top()),
+              palette.color(QPalette::Highlight));
     Close(m_pView);
 }
 
@@ -369,8 +378,7 @@ TEST_F(CoolMenuTest, MainFrameDrawsItsOwnMenus)
     ASSERT_TRUE(edit);
     EXPECT_TRUE(qobject_cast<CMenuStyle*>(edit->style()));
     Open(edit);
-    EXPECT_EQ(frame.GetCommandManager().Action(ID_EDIT_COPY)->text(),
-              "&Copy\tCtrl+Insert, Ctrl+C");
+    EXPECT_EQ(frame.GetCommandManager().Action(ID_EDIT_COPY)->text(), "&Copy\tCtrl+Insert, Ctrl+C");
     Close(edit);
 }
 
