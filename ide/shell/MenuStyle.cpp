@@ -167,6 +167,17 @@ void CMenuStyle::drawControl(ControlElement element, const QStyleOption* option,
         drawText(layout.text.translated(1, 1), colours.btnHighlight);
     }
     drawText(layout.text, text);
+    if (item->menuItemType == QStyleOptionMenuItem::SubMenu) {
+        // The arrow of a submenu, in the room right of the text.
+        QStyleOptionMenuItem arrow = *item;
+        arrow.rect =
+            QRect(layout.text.right() + 1, r.top(), r.right() - layout.text.right(), r.height());
+        arrow.palette.setColor(QPalette::ButtonText, text);
+        arrow.palette.setColor(QPalette::WindowText, text);
+        arrow.palette.setColor(QPalette::Text, text);
+        arrow.state &= ~State_Selected;
+        QProxyStyle::drawPrimitive(PE_IndicatorArrowRight, &arrow, painter, widget);
+    }
     painter->restore();
 }
 
