@@ -15,11 +15,14 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QStyleFactory>
+#include <QStyleOptionMenuItem>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 #include <vector>
 
 using namespace Cmd;
@@ -326,6 +329,45 @@ TEST_F(CoolMenuTest, RenderedPopupFollowsTheDrawingRules)
     EXPECT_EQ(shot.pixelColor(separator.center().x(), middle), colours.btnShadow);
     EXPECT_EQ(shot.pixelColor(separator.center().x(), middle + 1), colours.btnHighlight);
     EXPECT_EQ(shot.pixelColor(separator.center().x(), middle - 1), colours.menu);
+    Close(m_pEdit);
+}
+
+TEST_F(CoolMenuTest, DisabledImagesEmbossedOrInTheStylesOwnLook)
+{
+    // From a monochrome copy every visible pixel that is not white is dark; the colour
+    // emboss takes only those darker than mid-grey.
+    QImage image(3, 1, QImage::Format_ARGB32);
+    image.setPixel(0, 0, qRgb(0xC0, 0xC0, 0xC0));
+    image.setPixel(1, 0, qRgb(0xFF, 0xFF, 0xFF));
+    image.setPixel(2, 0, qRgba(0, 0, 0, 0));
+    const MenuColours colours = MenuColours::FromPalette(TestPalette());
+    const QImage mono = EmbossedImage(image, colours, false);
+    ASSERT_EQ(mono.size(), QSize(4, 2));
+    EXPECT_EQ(mono.pixelColor(0, 0), colours.btnShadow);
+    EXPECT_EQ(mono.pixelColor(1, 1), colours.btnHighlight);
+    EXPECT_EQ(mono.pixelColor(1, 0).alpha(), 0);
+    EXPECT_EQ(mono.pixelColor(2, 1).alpha(), 0);
+    EXPECT_EQ(mono.pixelColor(3, 1).alpha(), 0);
+    const QImage colour = EmbossedImage(image, colours, true);
+    EXPECT_EQ(colour.pixelColor(0, 0).alpha(), 0);
+    EXPECT_EQ(colour.pixelColor(1, 1).alpha(), 0);
+
+    // The style's own disabled look, drawn over the menu colour.
+    m_manager.m_bSysDisabledLook = true;
+    Action(ID_EDIT_CUT)->setEnabled(false);
+    Open(m_pEdit);
+    const QImage shot = m_pEdit->grab().toImage();
+    QStyleOptionMenuItem option;
+    option.palette = TestPalette();
+    std::unique_ptr<QStyle> fusion(QStyleFactory::create("Fusion"));
+    QImage expected(m_manager.Images().at(6).size(), QImage::Format_ARGB32_Premultiplied);
+    expected.fill(colours.menu);
+    QPainter(&expected).drawPixmap(
+        0, 0,
+        fusion->generatedIconPixmap(QIcon::Disabled, QPixmap::fromImage(m_manager.Images().at(6)),
+                                    &option));
+    const QPoint at = Square(m_pEdit, ID_EDIT_CUT).topLeft() + QPoint(2, 2);
+    EXPECT_EQ(shot.copy(QRect(at, expected.size())).convertToFormat(expected.format()), expected);
     Close(m_pEdit);
 }
 
