@@ -8,6 +8,16 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <cstdio>
+#include <ctime>
+
+// Processor time of the whole process: on a busy machine the wall clock also counts
+// the time other programs had the processor.
+static double CpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
 
 int main(int argc, char** argv)
 {
@@ -30,15 +40,17 @@ int main(int argc, char** argv)
 
         QElapsedTimer timer;
         timer.start();
+        const double cpuStart = CpuMs();
         for (int i = 0; i < lines; ++i) {
             bar->AddMessage(QStringLiteral("\"MAIN.S\", line %1: undefined symbol "
                                            "=SOMETHING referenced from the code block")
                                 .arg(i + 1));
         }
         const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-        std::printf("round %d: %d AddMessage calls in %.1f ms (%.3f ms per line), "
-                    "%d lines visible\n",
-                    round + 1, lines, ms, ms / lines,
+        const double cpu = CpuMs() - cpuStart;
+        std::printf("round %d: %d AddMessage calls in %.1f ms (%.3f ms per line; %.1f ms of "
+                    "processor time), %d lines visible\n",
+                    round + 1, lines, ms, ms / lines, cpu,
                     bar->GetList()->viewport()->height() / bar->GetList()->fontMetrics().height());
     }
     return 0;
