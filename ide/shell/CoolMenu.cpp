@@ -81,8 +81,8 @@ void CCoolMenuManager::Watch(QMenu* menu)
     menu->setStyle(m_pStyle.get());
     m_menuHooks.push_back(std::make_unique<CMenuHook>(*this, menu));
     // Connected after the frame's own handlers, which update the commands first.
-    m_connections.append(
-        QObject::connect(menu, &QMenu::aboutToShow, menu, [this, menu] { OnInitMenuPopup(menu); }));
+    const auto convert = [this, menu] { OnInitMenuPopup(menu); };
+    m_connections.append(QObject::connect(menu, &QMenu::aboutToShow, menu, convert));
 }
 
 // ---------------------------------------------------------------- images

@@ -131,7 +131,8 @@ void CMenuStyle::drawControl(ControlElement element, const QStyleOption* option,
         } else if (disabled) {
             painter->drawImage(at, EmbossedImage(image, colours, m_manager.m_bColorEmboss));
         } else {
-            painter->fillRect(layout.button, checked && !selected ? colours.light3d : colours.menu);
+            const bool lit = checked && !selected;
+            painter->fillRect(layout.button, lit ? colours.light3d : colours.menu);
             if (checked) {
                 DrawEdge(painter, layout.button, colours.btnShadow, colours.btnHighlight);
             } else if (selected) {
@@ -181,13 +182,13 @@ void CMenuStyle::drawControl(ControlElement element, const QStyleOption* option,
     painter->restore();
 }
 
-QSize CMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+QSize CMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& sz,
                                    const QWidget* widget) const
 {
     const auto* menu = qobject_cast<const QMenu*>(widget);
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
     if (type != CT_MenuItem || !menu || !item || !m_manager.IsConverted(menu)) {
-        return QProxyStyle::sizeFromContents(type, option, size, widget);
+        return QProxyStyle::sizeFromContents(type, option, sz, widget);
     }
     const QFontMetrics metrics(item->font);
     const QSize button = m_manager.ButtonSize();

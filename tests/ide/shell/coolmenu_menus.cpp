@@ -420,7 +420,8 @@ TEST_F(CoolMenuTest, MainFrameDrawsItsOwnMenus)
     ASSERT_TRUE(edit);
     EXPECT_TRUE(qobject_cast<CMenuStyle*>(edit->style()));
     Open(edit);
-    EXPECT_EQ(frame.GetCommandManager().Action(ID_EDIT_COPY)->text(), "&Copy\tCtrl+Insert, Ctrl+C");
+    const QAction* copy = frame.GetCommandManager().Action(ID_EDIT_COPY);
+    EXPECT_EQ(copy->text(), "&Copy\tCtrl+Insert, Ctrl+C");
     Close(edit);
 }
 
