@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
@@ -53,18 +54,24 @@ public:
     // The exit code, or -1 when it has not ended within nSeconds.
     int Wait(int nSeconds)
     {
-        for (int i = 0; i < nSeconds * 20; ++i) {
+        for (int i = 0; m_pid > 0 && i <= nSeconds * 500; ++i) {
             int status = 0;
             if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_ended = std::chrono::steady_clock::now();
                 m_pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+                m_nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+            } else {
+                ::usleep(2000);
             }
-            ::usleep(50000);
         }
-        return -1;
+        return m_nExitCode;
     }
+    // When Wait saw the program end (to within a few milliseconds).
+    std::chrono::steady_clock::time_point Ended() const { return m_ended; }
 
 private:
     pid_t m_pid = -1;
+    int m_nExitCode = -1;
+    std::chrono::steady_clock::time_point m_ended;
     int m_nSpawnError = 0;
 };
