@@ -10,12 +10,32 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QVBoxLayout>
 #include <algorithm>
 
+// The text layout of the list: it reports the text at least as wide as the list's
+// horizontal extent, so that the scroll bar reaches that far.
+class CExtentLayout : public QPlainTextDocumentLayout
+{
+public:
+    using QPlainTextDocumentLayout::QPlainTextDocumentLayout;
+    QSizeF documentSize() const override
+    {
+        QSizeF size = QPlainTextDocumentLayout::documentSize();
+        size.setWidth(std::max(size.width(), m_extent));
+        return size;
+    }
+    qreal m_extent = 0;
+};
+
 CBuildMessagesList::CBuildMessagesList(QWidget* parent) : QPlainTextEdit(parent)
 {
+    auto* text = new QTextDocument(this);
+    m_pLayout = new CExtentLayout(text);
+    text->setDocumentLayout(m_pLayout);
+    setDocument(text);
     setObjectName(QStringLiteral("BuildMessagesList"));
     setReadOnly(true);
     setUndoRedoEnabled(false);
@@ -28,7 +48,7 @@ CBuildMessagesList::CBuildMessagesList(QWidget* parent) : QPlainTextEdit(parent)
     // is added. Here every change that shows is a line added at the end and selected,
     // and the selection repaints exactly that line; dropping the layout's requests
     // keeps a tool's output from repainting the whole list for every line.
-    QObject::disconnect(document()->documentLayout(), SIGNAL(update(QRectF)), nullptr, nullptr);
+    QObject::disconnect(m_pLayout, SIGNAL(update(QRectF)), nullptr, nullptr);
 
     m_pMenu = new QMenu(this);
     m_pMenu->setObjectName(QStringLiteral("BuildMessagesMenu"));
@@ -118,6 +138,14 @@ QRect CBuildMessagesList::RowRect(int row) const
         return {};
     const QRectF rect = blockBoundingGeometry(block).translated(contentOffset());
     return QRect(0, qRound(rect.top()), viewport()->width(), qRound(rect.height()));
+}
+
+void CBuildMessagesList::SetHorizontalExtent(int pixels)
+{
+    if (m_pLayout->m_extent == pixels)
+        return;
+    m_pLayout->m_extent = pixels;
+    emit m_pLayout->documentSizeChanged(m_pLayout->documentSize());
 }
 
 void CBuildMessagesList::keyPressEvent(QKeyEvent* e)
@@ -235,6 +263,7 @@ void CBuildMessagesBar::ClearMessages()
 void CBuildMessagesBar::ShowMessages()
 {
     m_bShown = true;
+    m_pList->SetHorizontalExtent(kHorizontalExtent);
     show();
     // Lay the main window out now rather than in the event loop, so that the lines a
     // build adds right after this are painted in the bar's place.

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <functional>
 
+class CExtentLayout;
 class CSourceEditView;
 class QMenu;
 
@@ -33,6 +34,9 @@ public:
     int RowAt(const QPoint& pos) const;
     // Where line row lies in the viewport.
     QRect RowRect(int row) const;
+    // The list scrolls sideways at least this far (in pixels), as if every line were
+    // that wide; longer lines widen it further.
+    void SetHorizontalExtent(int pixels);
 
     QMenu* GetPopupMenu() const { return m_pMenu; }
     QAction* GetGoToSourceAction() const { return m_pGoToSource; }
@@ -53,6 +57,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
+    CExtentLayout* m_pLayout = nullptr;
     int m_nCount = 0;
     int m_nCurrent = -1;
     QMenu* m_pMenu = nullptr;
@@ -66,6 +71,7 @@ class CBuildMessagesBar : public QDockWidget, public IBuildMessages
 {
     Q_OBJECT
 public:
+    static constexpr int kHorizontalExtent = 1024;
     static constexpr int kFloatingMargin = 2;
     static constexpr int kDockedMargin = 4;
 

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -153,6 +154,22 @@ TEST_F(MessagesBarTest, ShowHideAndCloseRequests)
     EXPECT_EQ(paints.count, 1) << "the bar is laid out and painted without the event loop";
     EXPECT_FALSE(m_bar->close()) << "the bar ignores a close request";
     EXPECT_TRUE(m_bar->isVisible());
+}
+
+TEST_F(MessagesBarTest, ShownListScrollsSidewaysAtLeast1024Pixels)
+{
+    CBuildMessagesList* list = m_bar->GetList();
+    m_bar->ShowMessages();
+    m_bar->AddMessage("short");
+    QApplication::processEvents();
+    const int width = list->viewport()->width();
+    ASSERT_LT(width, 1024);
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 1024 - width);
+    EXPECT_TRUE(list->horizontalScrollBar()->isVisible());
+
+    m_bar->AddMessage(QString(400, 'x')); // wider than the extent
+    QApplication::processEvents();
+    EXPECT_GT(list->horizontalScrollBar()->maximum(), 1024 - width);
 }
 
 TEST_F(MessagesBarTest, MarginsAreFourDockedAndTwoFloating)
