@@ -33,6 +33,10 @@ double TimeOpen(const QString& path, bool withView)
     if (view) {
         view->resize(1000, 700);
         view->show();
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 100)
+            QApplication::processEvents();
     }
     QElapsedTimer timer;
     timer.start();
