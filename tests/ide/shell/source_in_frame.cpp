@@ -13,6 +13,7 @@
 #include "VelmoraApp.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
 #include <QTest>
 
@@ -110,6 +111,15 @@ TEST_F(SourceInFrameTest, EditCommandsAndWindowKeysWhileEditing)
     ASSERT_NE(editor->GetFindDialog(), nullptr);
     EXPECT_FALSE(editor->GetFindDialog()->IsReplace());
     editor->GetFindDialog()->close();
+
+    // The second keys of Undo and Paste work through the window's commands.
+    editor->setFocus();
+    QTest::keyClicks(editor, "x");
+    QTest::keyClick(editor, Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_EQ(editor->GetDocument()->GetBytes(), QByteArray("abc\r\n"));
+    QApplication::clipboard()->setText("P");
+    QTest::keyClick(editor, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(editor->GetDocument()->GetBytes(), QByteArray("Pabc\r\n"));
 
     // Escape belongs to View, Messages even while the editor has the focus.
     QDockWidget* bar = Frame()->GetMessagesBar();
