@@ -36,6 +36,7 @@ CSourceEditView::CSourceEditView(CSourceDocument* document, QWidget* parent)
     setPalette(pal);
 
     m_pTitleTimer = new QTimer(this);
+    m_pTitleTimer->setObjectName(QStringLiteral("TitleTimer"));
     m_pTitleTimer->setInterval(kTitleTimerMs);
     connect(m_pTitleTimer, &QTimer::timeout, this, &CSourceEditView::UpdateTitleMarker);
     m_pTitleTimer->start();
