@@ -43,7 +43,10 @@ class PaintProbe : public QObject
 public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint) {
+        // Only the main window counts, not the splash screen painted before it.
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Paint && widget &&
+            qobject_cast<CMainFrame*>(widget->window())) {
             std::printf("%lld\n", NowNs());
             std::fflush(stdout);
             std::_Exit(0);
