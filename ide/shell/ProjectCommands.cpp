@@ -144,8 +144,9 @@ CProjectViewCommands::CProjectViewCommands(CProjectEditView* view) : QObject(vie
         [this](CCmdUI& ui) { ui.Enable(SelectedRows().size() == 1); });
     map.On(ID_PROJECT_MOVE_UP, [this] { MoveUp(); });
     map.On(ID_PROJECT_MOVE_DOWN, [this] { MoveDown(); });
+    m_pViewport = view->viewport();
     view->installEventFilter(this);
-    view->viewport()->installEventFilter(this);
+    m_pViewport->installEventFilter(this);
 }
 
 CProjectDocument* CProjectViewCommands::Project() const
@@ -283,7 +284,9 @@ void CProjectViewCommands::EditFileProperties()
 
 bool CProjectViewCommands::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_pView->viewport()) {
+    // Only pointers are compared here: events may still arrive while the view is being
+    // destroyed.
+    if (watched == m_pViewport) {
         if (event->type() == QEvent::MouseButtonDblClick) {
             // After the list has handled the click and set its selection.
             QMetaObject::invokeMethod(this, &CProjectViewCommands::OpenSelectedEntry,

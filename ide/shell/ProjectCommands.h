@@ -67,4 +67,5 @@ private:
     CProjectDocument* Project() const;
 
     CProjectEditView* m_pView;
+    QObject* m_pViewport;
 };
