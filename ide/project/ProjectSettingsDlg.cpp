@@ -116,6 +116,9 @@ CProjectSettingsDlg::CProjectSettingsDlg(CProjectDocument* project, QWidget* par
     configGrid->addWidget(m_pFullFilename, 2, 2);
     configGrid->addWidget(Buddy(QStringLiteral("&Library Title:"), m_pLibraryTitle), 3, 1);
     configGrid->addWidget(m_pLibraryTitle, 3, 2);
+    configGrid->setColumnStretch(2, 1);
+    m_pLibraryTitle->setMinimumWidth(m_pLibraryTitle->fontMetrics().horizontalAdvance(
+        QStringLiteral("NAME  :Long Name, info  ")));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->setObjectName(QStringLiteral("Buttons"));
@@ -127,14 +130,15 @@ CProjectSettingsDlg::CProjectSettingsDlg(CProjectDocument* project, QWidget* par
     layout->addWidget(configs);
     layout->addWidget(buttons);
 
-    connect(m_pType, &QComboBox::currentIndexChanged, this, [this] {
-        ReadControls();
-        ShowValues();
-    });
-    connect(m_pBaseFilename, &QLineEdit::textEdited, this, [this] {
-        ReadControls();
-        ShowValues();
-    });
+    // Changes made by ShowValues itself are not read back.
+    const auto controlChanged = [this] {
+        if (m_bInitialised) {
+            ReadControls();
+            ShowValues();
+        }
+    };
+    connect(m_pType, &QComboBox::currentIndexChanged, this, controlChanged);
+    connect(m_pBaseFilename, &QLineEdit::textEdited, this, controlChanged);
     connect(m_pConfigs, &QListWidget::itemSelectionChanged, this,
             &CProjectSettingsDlg::OnSelectionChanged);
     connect(m_pAddNew, &QPushButton::clicked, this, &CProjectSettingsDlg::AddNew);

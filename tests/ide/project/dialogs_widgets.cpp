@@ -139,6 +139,19 @@ TEST_F(ProjectDialogs, SettingsShowTheProjectAndFollowTheType)
     EXPECT_EQ(base->text(), "ProjectX");
 }
 
+TEST_F(ProjectDialogs, SettingsShowALibraryProjectsValues)
+{
+    m_project.m_strProjectType = "Library";
+    m_project.m_nRomId = 1500;
+    CProjectSettingsDlg dialog(&m_project);
+    EXPECT_EQ(Child<QComboBox>(&dialog, "ProjectType")->currentIndex(), 2);
+    EXPECT_EQ(Child<QLineEdit>(&dialog, "RomId")->text(), "1500");
+    EXPECT_TRUE(Child<QLineEdit>(&dialog, "RomId")->isEnabled());
+    EXPECT_EQ(Child<QLineEdit>(&dialog, "BaseFilename")->text(), "Project");
+    EXPECT_EQ(Child<QLineEdit>(&dialog, "LibraryTitle")->text(), "NAME  :Long Name, info");
+    EXPECT_EQ(Child<QLineEdit>(&dialog, "FullFilename")->text(), "Project.lib");
+}
+
 TEST_F(ProjectDialogs, SettingsOkRefusedForNewRowsThenTakesTheEdits)
 {
     CProjectSettingsDlg dialog(&m_project);
