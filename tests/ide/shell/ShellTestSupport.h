@@ -27,6 +27,26 @@ protected:
     }
     ~ShellTest() override { QDir::setCurrent(m_oldDir); }
 
+    // A tool location in the work folder holding files; SASM.EXE gets sasmSize bytes
+    // (the HP tools' size by default), every other file one byte.
+    QString MakeTools(const QStringList& files = ToolFiles(), qint64 sasmSize = 150000)
+    {
+        const QString dir = m_work.filePath("tools");
+        QDir().mkpath(dir);
+        for (const QString& name : files) {
+            QFile file(dir + '/' + name);
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(name == "SASM.EXE" ? sasmSize : 1, 'x'));
+        }
+        return dir;
+    }
+    // Settings for a start without boxes: complete tools, an existing default folder,
+    // no tips.
+    void WriteQuietStartOptions()
+    {
+        WriteOptions(
+            {{"ToolLocation", MakeTools()}, {"DefaultDir", m_work.path()}, {"ShowTips", "No"}});
+    }
     // Stores options in the settings file, as a previous run would have.
     void WriteOptions(const std::map<QString, QString>& values)
     {

@@ -26,20 +26,7 @@ namespace {
 class AppTest : public ShellTest
 {
 protected:
-    AppTest()
-    {
-        const QString tools = m_work.filePath("tools");
-        QDir().mkpath(tools);
-        for (const QString& name : ToolFiles()) {
-            QFile file(tools + '/' + name);
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(name == "SASM.EXE" ? 150000 : 1, 'x'));
-        }
-        QDir().mkpath(m_work.filePath("projects"));
-        WriteOptions({{"ToolLocation", tools},
-                      {"DefaultDir", m_work.filePath("projects")},
-                      {"ShowTips", "No"}});
-    }
+    AppTest() { WriteQuietStartOptions(); }
     // A saved new project.
     QString MakeProject(const QString& name)
     {

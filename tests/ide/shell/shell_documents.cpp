@@ -23,14 +23,7 @@ class DocumentTest : public ShellTest
 protected:
     DocumentTest()
     {
-        const QString tools = m_work.filePath("tools");
-        QDir().mkpath(tools);
-        for (const QString& name : ToolFiles()) {
-            QFile file(tools + '/' + name);
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(name == "SASM.EXE" ? 150000 : 1, 'x'));
-        }
-        WriteOptions({{"ToolLocation", tools}, {"DefaultDir", m_work.path()}, {"ShowTips", "No"}});
+        WriteQuietStartOptions();
         EXPECT_TRUE(m_app.InitInstance({"-Embedding"}));
     }
     QString WriteSource(const QString& name, const QByteArray& text = "::\n;\n")

@@ -27,18 +27,6 @@ const QString kHpQuestion =
 class StartupTest : public ShellTest
 {
 protected:
-    // A tool location holding the given files; SASM.EXE gets sasmSize bytes.
-    QString MakeTools(const QStringList& files, qint64 sasmSize = 200000)
-    {
-        const QString dir = m_work.filePath("tools");
-        QDir().mkpath(dir);
-        for (const QString& name : files) {
-            QFile file(dir + '/' + name);
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(name == "SASM.EXE" ? sasmSize : 1, 'x'));
-        }
-        return dir;
-    }
     COptionTable LoadedOptions()
     {
         COptionTable options;
@@ -50,7 +38,7 @@ protected:
 
 TEST_F(StartupTest, AllToolFilesPresentShowsNothing)
 {
-    WriteOptions({{"ToolLocation", MakeTools(ToolFiles())}});
+    WriteOptions({{"ToolLocation", MakeTools()}});
     CheckTools(LoadedOptions());
     EXPECT_TRUE(m_prompt.Boxes().isEmpty());
 }
