@@ -72,12 +72,10 @@ void DetectToolSet(COptionTable& options)
 void ChangeToDefaultDir(const COptionTable& options)
 {
     const QString dir = options.GetOption(QStringLiteral("DefaultDir"));
-    if (!dir.isEmpty() &&
-        dir == options.GetOptions()
-                   .value(options.FindOption(QStringLiteral("DefaultDir")))
-                   .defaultValue &&
-        !QFileInfo::exists(dir) && dir.startsWith(QDir::homePath() + QLatin1Char('/'))) {
-        // The default of an installed copy lies in the user's home; make it once.
+    const int row = options.FindOption(QStringLiteral("DefaultDir"));
+    if (!dir.isEmpty() && row >= 0 && dir == options.GetOptions().at(row).defaultValue) {
+        // The default folder (beside the program, or in the home folder for an
+        // installed copy) is made on the first start; a folder the user chose is not.
         QDir().mkpath(dir);
     }
     errno = 0;

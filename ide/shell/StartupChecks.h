@@ -22,6 +22,7 @@ constexpr qint64 kHpSasmMinSize = 140000;
 // the other tool set (in memory only).
 void DetectToolSet(COptionTable& options);
 
-// Changes the current directory to DefaultDir; a message when that is impossible. An
-// installed copy makes its default folder in the user's home on the first start.
+// Changes the current directory to DefaultDir; a message when that is impossible. The
+// default folder itself is made when it is missing (the first start of an installed
+// copy); a folder that the user set is never made.
 void ChangeToDefaultDir(const COptionTable& options);

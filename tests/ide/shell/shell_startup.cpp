@@ -148,20 +148,31 @@ TEST_F(StartupTest, DefaultDirectoryIsEnteredOrReported)
     EXPECT_TRUE(m_prompt.Boxes()[0].text.startsWith("Default project directory doesn't exist"));
 }
 
-TEST_F(StartupTest, UnreadableDirectoryGivesTheErrorNumber)
+TEST_F(StartupTest, OtherFailuresGiveTheErrorNumber)
 {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "root enters any folder";
-    }
-    const QString locked = m_work.filePath("locked");
-    QDir().mkpath(locked);
-    QFile::setPermissions(locked, QFileDevice::WriteOwner);
-    WriteOptions({{"DefaultDir", locked}});
+    // Two links that point at each other: ELOOP (40), for root as for anyone.
+    const QString loop = m_work.filePath("loop");
+    ASSERT_TRUE(QFile::link(m_work.filePath("pool"), loop));
+    ASSERT_TRUE(QFile::link(loop, m_work.filePath("pool")));
+    WriteOptions({{"DefaultDir", loop}});
     ChangeToDefaultDir(LoadedOptions());
     ASSERT_EQ(m_prompt.Boxes().size(), 1);
     EXPECT_EQ(m_prompt.Boxes()[0].text,
-              "Error 13 occurred while changing to default project directory: " + locked);
+              "Error 40 occurred while changing to default project directory: " + loop);
     EXPECT_EQ(m_prompt.Boxes()[0].caption, "Error");
+    EXPECT_EQ(m_prompt.Boxes()[0].type, Mb::Ok);
+}
+
+TEST_F(StartupTest, MissingDefaultFolderIsMadeOnlyWhenItIsTheDefault)
+{
+    COptionTable options;
+    options.AddProgramOptions(m_work.path());
+    options.LoadOptions();
+    const QString made = m_work.filePath("Projects");
+    ASSERT_EQ(options.GetOption("DefaultDir"), made);
+    ChangeToDefaultDir(options);
+    EXPECT_TRUE(m_prompt.Boxes().isEmpty());
+    EXPECT_EQ(QDir::currentPath(), made);
 }
 
 TEST_F(StartupTest, FrameLoadsOptionsBeforeItsChecksReadThem)
