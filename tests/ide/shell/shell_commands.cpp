@@ -10,6 +10,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QSet>
+#include <QTest>
 
 using namespace Cmd;
 
@@ -100,6 +101,25 @@ TEST_F(CommandRouteTest, MenuUpdatesBeforeItOpens)
     allowed = true;
     emit menu.aboutToShow();
     EXPECT_TRUE(m_manager.Action(ID_FILE_SAVE)->isEnabled());
+}
+
+TEST_F(CommandRouteTest, ShortcutMeetsTheCurrentState)
+{
+    // The state changes after the last update pass; the key still sees the new state.
+    bool allowed = false;
+    int runs = 0;
+    m_frame.Commands().On(
+        ID_BUILD_PROJECT, [&] { ++runs; }, [&](CCmdUI& ui) { ui.Enable(allowed); });
+    m_owner.show();
+    m_owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m_owner));
+    m_manager.UpdateAll();
+    allowed = true;
+    QTest::keyClick(&m_owner, Qt::Key_F5);
+    EXPECT_EQ(runs, 1);
+    allowed = false;
+    QTest::keyClick(&m_owner, Qt::Key_F5);
+    EXPECT_EQ(runs, 1);
 }
 
 TEST(CommandTable, IdsAreUniqueAndPromptsHaveHelpAndTooltip)
