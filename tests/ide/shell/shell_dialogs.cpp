@@ -2,6 +2,7 @@
 // dialog's check box, the about box and the splash screen.
 #include "AboutDlg.h"
 #include "EditSettingDlg.h"
+#include "HelpWindow.h"
 #include "Options.h"
 #include "ProgramSettingsDlg.h"
 #include "ShellTestSupport.h"
@@ -240,6 +241,16 @@ TEST_F(DialogTest, AboutBoxShowsVersionMemoryAndDisk)
     EXPECT_TRUE(about.findChild<QLabel*>("DiskText")
                     ->text()
                     .contains(QRegularExpression("^\\d+ KB Free on /")));
+}
+
+TEST_F(DialogTest, UserGuideIsInsideTheProgram)
+{
+    CHelpWindow help;
+    const QString text = help.toPlainText();
+    EXPECT_TRUE(text.contains("Setting up the tool location"));
+    EXPECT_TRUE(text.contains("Making a project"));
+    EXPECT_TRUE(text.contains("Building"));
+    EXPECT_TRUE(text.contains("Transferring to the calculator"));
 }
 
 TEST_F(DialogTest, SplashClosesOnClickOrTimer)
