@@ -197,7 +197,9 @@ int CSerialPort::ReadByte()
         if (r < 0 && errno == EINTR) {
             continue;
         }
-        if (r < 0 && errno != EAGAIN) {
+        if (r == 0 || errno != EAGAIN) {
+            // End of file or an error (a hung-up line, a device that is not a terminal):
+            // no answer this time.
             std::this_thread::sleep_until(deadline);
             return -1;
         }

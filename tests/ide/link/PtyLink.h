@@ -74,6 +74,16 @@ public:
         }
         return data;
     }
+    // Reads n bytes that follow any whole copies of leading (a text the sender repeats
+    // until answered, which may still be on the line when the answer crosses it).
+    QByteArray ReadAfter(const QByteArray& leading, int n)
+    {
+        QByteArray data = Read(n);
+        while (!leading.isEmpty() && data.startsWith(leading)) {
+            data = data.mid(leading.size()) + Read(leading.size());
+        }
+        return data;
+    }
     // Reads until what came ends with suffix, or nothing more comes for nQuietMs.
     QByteArray ReadUntil(const QByteArray& suffix, int nQuietMs = 3000)
     {
