@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // Marks the classes that libquorvex.so exports; everything else in the library stays
@@ -43,6 +44,13 @@ private:
 // it for reading and writing. modeWrite alone opens write-only; modeNoTruncate with
 // modeCreate keeps an existing file's contents. Other flag bits are ignored. The
 // descriptor is never inherited by child processes. Every failure throws CFileException.
+//
+// A regular file keeps its byte pointer, its length and a window of its bytes here, so
+// that the many small reads and seeks of a nibble walk cost no system call: reads and
+// writes go to the system at the position kept here, every write goes through to the file
+// at once and also into the window, so the window always holds what the file holds. The
+// file is taken to change only through this object while it is open. Anything else (a
+// pipe, a terminal, a device) is read, written and moved through the descriptor itself.
 class QUORVEX_API CFile
 {
 public:
@@ -79,6 +87,22 @@ public:
     const CString& GetFileName() const { return m_strFileName; }
 
 private:
+    // Copies bytes from nOffset on into pBuf through the window, counting them in nDone
+    // (also when a failure is thrown); stops early only at the end of the file.
+    void ReadThroughWindow(unsigned char* pBuf, std::uint32_t nCount, std::uint64_t nOffset,
+                           std::uint32_t& nDone) const;
+    // Loads the window with the bytes from nOffset on; empty at the end of the file.
+    void FillWindow(std::uint64_t nOffset) const;
+    // Takes nCount bytes just written at nOffset into the window and the length.
+    void NoteWritten(const unsigned char* pBuf, std::uint32_t nCount, std::uint64_t nOffset);
+
     int m_hFile = -1;
     CString m_strFileName;
+    // Only for a regular file: the byte pointer, the length and the window.
+    bool m_bRegular = false;
+    std::uint64_t m_nPosition = 0;
+    std::uint64_t m_nLength = 0;
+    std::unique_ptr<unsigned char[]> m_pWindow;
+    mutable std::uint64_t m_nWindowStart = 0;
+    mutable std::uint32_t m_nWindowBytes = 0;
 };

@@ -77,8 +77,10 @@ private:
 class Runner
 {
 public:
-    Runner(const std::string& strPath, const Bytes& initial, std::uint32_t nSeed)
-        : m_strPath(strPath), m_model(initial), m_random(nSeed)
+    // nLongCount: the longest transfer, in nibbles.
+    Runner(const std::string& strPath, const Bytes& initial, std::uint32_t nSeed,
+           std::uint32_t nLongCount = 600)
+        : m_strPath(strPath), m_model(initial), m_random(nSeed), m_nLongCount(nLongCount)
     {
         WriteFileBytes(strPath, initial);
         m_file.emplace(strPath, 0x0002);
@@ -91,6 +93,7 @@ public:
             ASSERT_EQ(m_file->FilePos(), m_model.m_nPos) << Where();
             ASSERT_EQ(m_file->GetMarker(), m_model.m_nMarker) << Where();
             ASSERT_EQ(m_file->GetPosition(), m_model.m_nPos / 2) << Where();
+            ASSERT_EQ(m_file->GetLength(), m_model.Length()) << Where();
             if (m_nStep % 64 == 0) {
                 ASSERT_EQ(ReadFileBytes(m_strPath), m_model.FileBytes()) << Where();
             }
@@ -108,7 +111,7 @@ private:
     }
 
     // Mostly short counts, now and then a long one.
-    std::uint32_t Count() { return Pick(9) == 0 ? Pick(600) : Pick(20); }
+    std::uint32_t Count() { return Pick(9) == 0 ? Pick(m_nLongCount) : Pick(20); }
 
     // Positions around the data, a little past its end too.
     std::uint32_t Position() { return Pick(std::uint32_t(2 * m_model.Length() + 12)); }
@@ -269,6 +272,7 @@ private:
     std::string m_strPath;
     Model m_model;
     std::mt19937 m_random;
+    std::uint32_t m_nLongCount;
     std::optional<CNibbleFile> m_file;
     int m_nStep = 0;
     std::string m_strOp;
@@ -286,6 +290,26 @@ TEST(NibbleDifferentialTest, RandomOperationsAgreeWithTheModel)
         }
         Runner runner(dir.File("diff" + std::to_string(nSeed)), initial, nSeed);
         runner.Run(4000);
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+}
+
+TEST(NibbleDifferentialTest, RandomOperationsOnFilesOfManyPages)
+{
+    // Files of tens of kilobytes, read and written all over, with transfers from a nibble
+    // to several kilobytes: the bytes kept in memory must always be the file's own.
+    TempDir dir;
+    for (std::uint32_t nSeed = 1; nSeed <= 8; ++nSeed) {
+        SCOPED_TRACE("seed " + std::to_string(nSeed));
+        std::mt19937 random(nSeed * 104729);
+        Bytes initial(8000 + random() % 30000);
+        for (auto& b : initial) {
+            b = static_cast<unsigned char>(random());
+        }
+        Runner runner(dir.File("pages" + std::to_string(nSeed)), initial, nSeed, 24000);
+        runner.Run(3000);
         if (HasFatalFailure()) {
             return;
         }
