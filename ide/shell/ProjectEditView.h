@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-
 class CProjectEditView : public QTreeWidget, public CView, public IProjectFileList
 {
     Q_OBJECT
