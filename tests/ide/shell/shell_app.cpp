@@ -223,6 +223,25 @@ TEST_F(AppTest, StartupTipTakesATipAndClosesTheSplash)
     EXPECT_FALSE(Frame().GetSplash()->isVisible());
 }
 
+TEST_F(AppTest, MenuCommandsOpenTheirDialogs)
+{
+    ASSERT_TRUE(Start());
+    const std::pair<int, const char*> commands[] = {{ID_VIEW_OPTIONS, "Program Settings"},
+                                                    {ID_APP_ABOUT, "About Velmora"},
+                                                    {ID_HELP_TIP, "Tip of the Day"}};
+    for (const auto& [id, caption] : commands) {
+        QString shown;
+        WhenModal([&shown](QWidget* modal) {
+            shown = modal->windowTitle();
+            static_cast<QDialog*>(modal)->reject();
+        });
+        EXPECT_TRUE(Frame().GetCommandManager().Execute(id));
+        EXPECT_EQ(shown, caption);
+    }
+    // The tip from the Help menu takes a tip whatever ShowTips says.
+    EXPECT_EQ(StoredOption("TipNum"), "1");
+}
+
 TEST_F(AppTest, NoTipWhenSwitchedOff)
 {
     ASSERT_TRUE(Start({}));
