@@ -44,7 +44,11 @@ QMessageBox::Icon IconOf(unsigned type)
 QWidget* DialogParent()
 {
     QWidget* parent = QApplication::activeModalWidget();
-    return parent ? parent : QApplication::activeWindow();
+    if (!parent) {
+        parent = QApplication::activeWindow();
+    }
+    // Never the splash screen: a box over it would go when the splash closes itself.
+    return parent && parent->windowType() != Qt::SplashScreen ? parent : nullptr;
 }
 
 } // namespace
