@@ -1,6 +1,5 @@
 // The transfer to the calculator, checked byte for byte on a pseudo-terminal on which
 // the test plays the calculator.
-#include "LinkCommands.h"
 #include "LinkTestSupport.h"
 #include "Prompt.h"
 #include "PtyLink.h"
@@ -8,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
-#include <future>
 #include <thread>
 
 namespace {
@@ -239,36 +236,6 @@ TEST(TransferStatusText, ShowsTimeLeftOnlyAfterTenSecondsAndOneKilobyte)
               QStringLiteral("2048 of 10000 bytes sent (20%, 42 seconds left)"));
     EXPECT_EQ(TransferStatusText(3000000000LL, 4000000000LL, 100),
               QStringLiteral("3000000000 of 4000000000 bytes sent (75%, 33 seconds left)"));
-}
-
-// The headless command: same transfer, the name's escapes translated, Ctrl+C cancels.
-TEST_F(TransferTest, CommandLineTransferTranslatesTheNameAndStopsOnInterrupt)
-{
-    const QString path = WriteFile(m_dir, QStringLiteral("prog.gx"), Pattern(129));
-    const LinkSettings settings{kPort, 9600, QString()};
-    auto code = std::async(std::launch::async, [&] {
-        return RunLinkCommand({QStringLiteral("--transfer"), path, QStringLiteral("--name"),
-                               QStringLiteral("A\\->B")},
-                              settings);
-    });
-    Start("Filename: 'A\x8d"
-          "B'");
-    ReceiveAll(Pattern(129));
-    EXPECT_EQ(code.get(), 0);
-
-    code = std::async(std::launch::async, [&] {
-        return RunLinkCommand({QStringLiteral("--transfer"), path}, settings);
-    });
-    const QByteArray announcement("Filename: 'prog.gx'");
-    ASSERT_EQ(m_calc.Read(announcement.size() * 2), announcement.repeated(2));
-    ::kill(::getpid(), SIGINT);
-    const QByteArray tail = m_calc.ReadUntil("HH", 2500);
-    EXPECT_TRUE(tail == "HH" || tail == announcement + "HH") << tail.constData();
-    EXPECT_EQ(code.get(), 1);
-
-    EXPECT_EQ(RunLinkCommand({QStringLiteral("--transfer")}, settings), 1);
-    EXPECT_EQ(RunLinkCommand({QStringLiteral("--transfer"), path, QStringLiteral("--x")}, settings),
-              1);
 }
 
 } // namespace
