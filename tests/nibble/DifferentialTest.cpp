@@ -318,13 +318,16 @@ TEST(NibbleDifferentialTest, RandomOperationsOnFilesOfManyPages)
 
 TEST(NibbleDifferentialTest, LongTransfers)
 {
-    // Long writes at odd positions are realigned in slices of about 512 KiB: counts on and
-    // around the slice edges, into a file that already holds data, and read back.
+    // Long writes at odd positions are realigned in slices of about 512 KiB, and 4 KiB of
+    // a file's bytes are kept in memory: counts on and around both edges, into a file that
+    // already holds data, and read back.
     TempDir dir;
     std::mt19937 random(99);
     const std::uint32_t kSliceNibbles = 2 * 512 * 1024;
-    for (std::uint32_t nCount : {kSliceNibbles - 3, kSliceNibbles + 1, 2 * kSliceNibbles,
-                                 2 * kSliceNibbles - 1, 3 * kSliceNibbles + 5}) {
+    const std::uint32_t kPageNibbles = 2 * 4096;
+    for (std::uint32_t nCount : {kPageNibbles - 3, kPageNibbles - 1, kPageNibbles, kPageNibbles + 1,
+                                 kPageNibbles + 2, kSliceNibbles - 3, kSliceNibbles + 1,
+                                 2 * kSliceNibbles, 2 * kSliceNibbles - 1, 3 * kSliceNibbles + 5}) {
         for (std::uint32_t nPos : {1u, 2u, 7u}) {
             SCOPED_TRACE(std::to_string(nCount) + " nibbles at " + std::to_string(nPos));
             Bytes initial(kSliceNibbles);

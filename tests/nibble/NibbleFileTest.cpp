@@ -3,7 +3,10 @@
 #include "NibbleTestSupport.h"
 
 #include <cerrno>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace nibbletest;
 
@@ -368,6 +371,68 @@ TEST_F(NibbleFileTest, OpenModes)
     } catch (CFileException& e) {
         EXPECT_EQ(e.GetErrno(), EISDIR);
     }
+}
+
+TEST_F(NibbleFileTest, WriteThatTheSystemStopsHalfway)
+{
+    // A file size limit lets the system write the first part of a write and refuse the
+    // rest: the write fails, and what did reach the file is what reads and the length see.
+    std::string strPath = m_dir.File("limited");
+    CNibbleFile file(strPath, 0x1002);
+    Bytes first(50, 0x11);
+    file.WriteBytes(first.data(), 50);
+    Bytes second(40, 0x22);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit limited = old;
+    limited.rlim_cur = 60;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    file.Seek(80);
+    try {
+        file.WriteBytes(second.data(), 40);
+        ADD_FAILURE() << "wrote past the size limit";
+    } catch (CFileException& e) {
+        EXPECT_EQ(e.GetErrno(), EFBIG);
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    Bytes expected(40, 0x11);
+    expected.resize(60, 0x22);
+    EXPECT_EQ(ReadFileBytes(strPath), expected);
+    EXPECT_EQ(file.GetLength(), 60u);
+    EXPECT_EQ(file.FilePos(), 80u);
+    file.Seek(0);
+    Bytes actual(61, 0xEE);
+    file.ReadBytes(actual.data(), 60);
+    actual.pop_back();
+    EXPECT_EQ(actual, expected);
+    EXPECT_THROW(file.ReadNibbles(actual.data(), 1), CNibbleFileException);
+}
+
+TEST_F(NibbleFileTest, PipesAreReadThroughTheirDescriptor)
+{
+    // A pipe has no position: it reads in order, and a seek fails where it is asked for.
+    int aPipe[2];
+    ASSERT_EQ(pipe(aPipe), 0);
+    ASSERT_EQ(write(aPipe[1], "\x21\x43", 2), 2);
+    // Opened while the writing end is still open, so that the open does not wait.
+    CFile file("/proc/self/fd/" + std::to_string(aPipe[0]), 0);
+    close(aPipe[0]);
+    close(aPipe[1]);
+    unsigned char buf[4] = {};
+    EXPECT_EQ(file.Read(buf, 1), 1u);
+    EXPECT_EQ(buf[0], 0x21);
+    try {
+        file.Seek(0, CFile::begin);
+        ADD_FAILURE() << "sought in a pipe";
+    } catch (CFileException& e) {
+        EXPECT_EQ(e.GetErrno(), ESPIPE);
+    }
+    EXPECT_EQ(file.Read(buf, 4), 1u);
+    EXPECT_EQ(buf[0], 0x43);
+    EXPECT_EQ(file.Read(buf, 4), 0u);
 }
 
 TEST_F(NibbleFileTest, FileExceptionsAreCExceptions)
