@@ -118,20 +118,22 @@ void WriteSpan(CFile& file, std::uint32_t nPos, const unsigned char* pBuffer, st
             nTail = ReadByteAt(file, nStart + nSpan - 1);
         }
 
-        if (!bOdd) {
-            file.Write(pBuffer, nBytes - 1);
-            const auto nLast =
-                static_cast<unsigned char>((pBuffer[nBytes - 1] & 0x0F) | (nTail & 0xF0));
-            file.Write(&nLast, 1);
-        } else {
-            // The data moved up by one nibble, built and written a slice at a time, so that
-            // a long write needs no copy of the whole buffer.
-            const std::uint32_t nSlices = std::max<std::uint32_t>(1, nSpan / kSliceBytes);
-            const std::uint32_t nSlice = nSpan / nSlices + (nSpan % nSlices ? 1 : 0);
-            auto pWork = std::make_unique_for_overwrite<unsigned char[]>(nSlice);
-            for (std::uint32_t nFrom = 0; nFrom < nSpan; nFrom += nSlice) {
-                const std::uint32_t nTo = nFrom + std::min(nSlice, nSpan - nFrom);
-                // Work byte k goes to pWork[k - nFrom].
+        // The bytes to write, built and written a slice at a time, so that a long write
+        // needs no copy of the whole buffer, and a short one is a single write.
+        const std::uint32_t nSlices = std::max<std::uint32_t>(1, nSpan / kSliceBytes);
+        const std::uint32_t nSlice = nSpan / nSlices + (nSpan % nSlices ? 1 : 0);
+        auto pWork = std::make_unique_for_overwrite<unsigned char[]>(nSlice);
+        for (std::uint32_t nFrom = 0; nFrom < nSpan; nFrom += nSlice) {
+            const std::uint32_t nTo = nFrom + std::min(nSlice, nSpan - nFrom);
+            if (!bOdd) {
+                // The data as it is, its last byte's high half kept.
+                std::memcpy(pWork.get(), pBuffer + nFrom, nTo - nFrom);
+                if (nTo == nSpan) {
+                    pWork[nTo - 1 - nFrom] =
+                        static_cast<unsigned char>((pBuffer[nBytes - 1] & 0x0F) | (nTail & 0xF0));
+                }
+            } else {
+                // The data moved up by one nibble. Work byte k goes to pWork[k - nFrom].
                 std::uint32_t k = nFrom;
                 if (k == 0 && nBytes > 0) {
                     pWork[0] = static_cast<unsigned char>((pBuffer[0] << 4) | (nHead & 0x0F));
@@ -147,8 +149,8 @@ void WriteSpan(CFile& file, std::uint32_t nPos, const unsigned char* pBuffer, st
                     const unsigned char nLow = nBytes > 0 ? pBuffer[nBytes - 1] >> 4 : nHead & 0x0F;
                     pWork[k - nFrom] = static_cast<unsigned char>((nTail & 0xF0) | nLow);
                 }
-                file.Write(pWork.get(), nTo - nFrom);
             }
+            file.Write(pWork.get(), nTo - nFrom);
         }
     }
 }
