@@ -9,10 +9,11 @@
 // the end byte reaches rx. The wire limit is 128 data bytes per
 // 133 bytes on the line (a 132-byte block and its 1-byte answer), one block at a time.
 //
-// rx started first, so our name announcement reaches it after its first NAK: it takes
-// the text for a broken block, waits for a quiet line and asks again, which costs the
-// first block about a second. (sx may wait on and send its end byte again after rx has
-// ended: rx's last answer can be lost as it leaves the terminal; that does not count.)
+// The receiver starts after the sender. Our name announcement is then already on the
+// line when rx starts: rx takes it for a broken block, waits for a quiet line and asks
+// again, which costs the first block about a second. (sx may wait on and send its end
+// byte again after rx has ended: rx's last answer can be lost as it leaves the
+// terminal; that does not count.)
 #include "Lrzsz.h"
 #include "PtyLink.h"
 #include "TransferWorker.h"
@@ -24,6 +25,7 @@
 #include <cstdlib>
 #include <future>
 #include <termios.h>
+#include <thread>
 
 namespace {
 
@@ -82,8 +84,10 @@ template <typename Start> Measure Run(const QByteArray& data, int baud, Start st
     SetSpeed(a.Slave(), baud);
     SetSpeed(b.Slave(), baud);
     CPtyWire wire(a, b, baud);
-    CLrzsz rx(b.Slave(), dir.path(), {"rx", "-b", "-q", "received.bin"});
+    // As a user would: the sender first, then the receiver.
     const auto finish = start(a, dir);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    CLrzsz rx(b.Slave(), dir.path(), {"rx", "-b", "-q", "received.bin"});
     const int rxCode = rx.Wait(data.size() / 400 + 30);
     Measure m;
     m.ok = finish() && rxCode == 0 && ReceivedIntact(dir, data);

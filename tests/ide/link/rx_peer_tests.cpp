@@ -1,10 +1,14 @@
 // A real XModem receiver, lrzsz's rx in checksum mode, on the other end of the line gets
-// every file intact, although the name announcement reaches it before its first NAK.
+// every file intact, although the name announcement is on the line before its first NAK
+// (rx takes it for a broken block, waits for a quiet line and asks again).
 #include "LinkTestSupport.h"
 #include "Lrzsz.h"
 #include "PtyLink.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -25,9 +29,13 @@ TEST(RxPeer, ReceivesFilesAroundBlockBoundariesAndALargeOne)
         CPtyPort sender(kPort);
         CPtyPort receiver;
         CPtyWire wire(sender, receiver);
+        // As a user would: the sender first, announcing, then the receiver.
+        CTransferRun run(std::move(job));
+        for (int i = 0; i < 250 && !run.Sink().Statuses().contains("Waiting for NAK..."); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
         CLrzsz rx(receiver.Slave(), dir.path(), {"rx", "-b", "-q", "received.bin"});
         ASSERT_EQ(rx.SpawnError(), 0) << "lrzsz's rx is needed";
-        CTransferRun run(std::move(job));
         EXPECT_EQ(run.Result(), TransferResult::Completed);
         EXPECT_EQ(rx.Wait(20), 0);
 
