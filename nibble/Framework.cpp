@@ -228,16 +228,17 @@ void CFile::NoteWritten(const unsigned char* pBuf, std::uint32_t nCount, std::ui
     }
     const std::uint64_t nWindowEnd = m_nWindowStart + m_nWindowBytes;
     const std::uint64_t nEnd = nOffset + nCount;
+    // The part of the window that the write changed.
+    const std::uint64_t nFrom = std::max(nOffset, m_nWindowStart);
+    const std::uint64_t nTo = std::min(nEnd, nWindowEnd);
     unsigned char* pWindow = m_pWindow.get();
     if (nOffset >= m_nWindowStart && nOffset <= nWindowEnd &&
         nEnd - m_nWindowStart <= kWindowBytes) {
         // Inside the window or just behind it: the window takes it all and grows.
         std::memcpy(pWindow + (nOffset - m_nWindowStart), pBuf, nCount);
         m_nWindowBytes = static_cast<std::uint32_t>(std::max(nWindowEnd, nEnd) - m_nWindowStart);
-    } else if (nOffset < nWindowEnd && nEnd > m_nWindowStart) {
+    } else if (nFrom < nTo) {
         // Across the window's edge: the part inside it changes.
-        const std::uint64_t nFrom = std::max(nOffset, m_nWindowStart);
-        const std::uint64_t nTo = std::min(nEnd, nWindowEnd);
         std::memcpy(pWindow + (nFrom - m_nWindowStart), pBuf + (nFrom - nOffset), nTo - nFrom);
     } else if (nCount <= kWindowBytes) {
         // Elsewhere: the bytes just written are the likeliest to be read back next (a
