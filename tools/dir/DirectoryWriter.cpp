@@ -34,8 +34,8 @@ CDirectoryWriter::Placement CDirectoryWriter::AddEntry(const std::string& name,
         throw CDirectoryFullException();
     }
 
-    // The link and the name go out in one write, the object in a second: each write at
-    // an odd position costs the file several system calls.
+    // The link and the name go out in one write, the object in a second, rather than
+    // field by field: each write reaches the file through a system call.
     std::vector<unsigned char> head((9 + 2 * nNameLength) / 2 + 1);
     std::uint32_t nHead = 0;
     auto put = [&](std::uint32_t nValue, std::uint32_t nWidth) {

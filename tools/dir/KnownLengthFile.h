@@ -1,7 +1,6 @@
-// A nibble file whose length is known without asking the system. The nibble reads check
-// the length before every read; for an input file that nobody changes while it is read,
-// or a scratch file whose every write we make ourselves, the length is kept here instead
-// of being asked of the system each time, which saves a system call per field.
+// A nibble file that ends, as far as the nibble reads can tell, where its owner says: the
+// end check before every read uses the length set here rather than the file's own. The
+// object check walks an object in a scratch file that holds older bytes behind it.
 #pragma once
 
 #include "NibbleFile.h"
@@ -18,7 +17,7 @@ public:
     }
 
     std::uint64_t GetLength() const override { return m_nLength; }
-    // Records the length after a change made by the owner (a write or a truncation).
+    // Sets where the file ends for the nibble reads from now on.
     void SetKnownLength(std::uint64_t nLength) { m_nLength = nLength; }
 
 private:

@@ -4,7 +4,6 @@
 
 #include "CalcChars.h"
 #include "DirectoryWriter.h"
-#include "KnownLengthFile.h"
 #include "ObjectCheck.h"
 
 #include <charconv>
@@ -185,7 +184,7 @@ void CWendrixRun::AddLine(const std::string& line)
 // object leaves no trace in the directory.
 LoadedObject CWendrixRun::Load(const std::string& path)
 {
-    CKnownLengthFile file(path, CFile::modeRead);
+    CNibbleFile file(path, CFile::modeRead);
     unsigned char header[9] = {};
     file.ReadBytes(header, 8);
     if (std::memcmp(header, "HPHP48", 6) != 0) {
