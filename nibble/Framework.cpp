@@ -40,10 +40,6 @@ int OpenFlagsFor(unsigned int nOpenFlags)
     return nFlags | O_CLOEXEC;
 }
 
-} // namespace
-
-namespace {
-
 // The window of a regular file's bytes kept in memory. Reads at least this long go
 // straight to the caller's buffer.
 constexpr std::uint32_t kWindowBytes = 4096;
@@ -68,6 +64,17 @@ void Transfer(const Call& fnCall, std::uint32_t nCount, std::uint32_t& nDone,
         }
         nDone += static_cast<std::uint32_t>(nMoved);
     }
+}
+
+// Reads nCount bytes at byte nOffset with pread(), as Transfer does.
+void ReadAtOffset(int hFile, unsigned char* pBuf, std::uint32_t nCount, std::uint64_t nOffset,
+                  std::uint32_t& nDone, const CString& strFileName)
+{
+    Transfer(
+        [&](std::uint32_t k) {
+            return ::pread(hFile, pBuf + k, nCount - k, static_cast<off_t>(nOffset + k));
+        },
+        nCount, nDone, strFileName);
 }
 
 } // namespace
@@ -132,11 +139,7 @@ std::uint32_t CFile::ReadAt(void* pBuf, std::uint32_t nCount, std::uint64_t nOff
     auto* pBytes = static_cast<unsigned char*>(pBuf);
     std::uint32_t nDone = 0;
     if (!m_bRegular) {
-        Transfer(
-            [&](std::uint32_t k) {
-                return ::pread(m_hFile, pBytes + k, nCount - k, static_cast<off_t>(nOffset + k));
-            },
-            nCount, nDone, m_strFileName);
+        ReadAtOffset(m_hFile, pBytes, nCount, nOffset, nDone, m_strFileName);
         return nDone;
     }
     ReadThroughWindow(pBytes, nCount, nOffset, nDone);
@@ -156,11 +159,7 @@ void CFile::ReadThroughWindow(unsigned char* pBuf, std::uint32_t nCount, std::ui
             nDone += nTake;
         } else if (nLeft >= kWindowBytes || !m_pWindow) {
             // Straight to the caller; this stops short only at the end.
-            Transfer(
-                [&](std::uint32_t k) {
-                    return ::pread(m_hFile, pBuf + k, nCount - k, static_cast<off_t>(nOffset + k));
-                },
-                nCount, nDone, m_strFileName);
+            ReadAtOffset(m_hFile, pBuf, nCount, nOffset, nDone, m_strFileName);
             break;
         } else {
             FillWindow(nAt);
@@ -182,12 +181,7 @@ void CFile::FillWindow(std::uint64_t nOffset) const
     m_nWindowStart = nOffset;
     m_nWindowBytes = 0;
     std::uint32_t nGot = 0;
-    unsigned char* pWindow = m_pWindow.get();
-    Transfer(
-        [&](std::uint32_t k) {
-            return ::pread(m_hFile, pWindow + k, nWanted - k, static_cast<off_t>(nOffset + k));
-        },
-        nWanted, nGot, m_strFileName);
+    ReadAtOffset(m_hFile, m_pWindow.get(), nWanted, nOffset, nGot, m_strFileName);
     m_nWindowBytes = nGot;
 }
 
