@@ -1,7 +1,7 @@
 // One call that reads or writes 1 MiB at an odd nibble position, against a plain read()
 // or write() of the same number of bytes on the same file. The data stays in the page
 // cache, so both sides measure the system call and what the library adds to it: the
-// one-nibble realignment, the merged edge bytes and the extra seeks.
+// one-nibble realignment and the merged edge bytes.
 #include "NibbleFile.h"
 
 #include <benchmark/benchmark.h>
