@@ -175,8 +175,8 @@ void CFile::FillWindow(std::uint64_t nOffset) const
     // Up to the known end, so that one call fills it; from the end on, whatever the
     // system has (nothing, unless the file grew behind our back).
     std::uint32_t nWanted = kWindowBytes;
-    if (nOffset < m_nLength) {
-        nWanted = static_cast<std::uint32_t>(std::min<std::uint64_t>(nWanted, m_nLength - nOffset));
+    if (nOffset < m_nLength && m_nLength - nOffset < kWindowBytes) {
+        nWanted = static_cast<std::uint32_t>(m_nLength - nOffset);
     }
     m_nWindowStart = nOffset;
     m_nWindowBytes = 0;

@@ -146,7 +146,7 @@ void WriteSpan(CFile& file, std::uint32_t nPos, const unsigned char* pBuffer, st
                     k = nDataEnd;
                 }
                 if (k < nTo) {
-                    const unsigned char nLow = nBytes > 0 ? pBuffer[nBytes - 1] >> 4 : nHead & 0x0F;
+                    const unsigned char nLow = nBytes ? pBuffer[nBytes - 1] >> 4 : nHead & 0x0F;
                     pWork[k - nFrom] = static_cast<unsigned char>((nTail & 0xF0) | nLow);
                 }
             }

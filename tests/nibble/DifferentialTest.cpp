@@ -323,14 +323,13 @@ TEST(NibbleDifferentialTest, LongTransfers)
     // already holds data, and read back.
     TempDir dir;
     std::mt19937 random(99);
-    const std::uint32_t kSliceNibbles = 2 * 512 * 1024;
-    const std::uint32_t kPageNibbles = 2 * 4096;
-    for (std::uint32_t nCount : {kPageNibbles - 3, kPageNibbles - 1, kPageNibbles, kPageNibbles + 1,
-                                 kPageNibbles + 2, kSliceNibbles - 3, kSliceNibbles + 1,
-                                 2 * kSliceNibbles, 2 * kSliceNibbles - 1, 3 * kSliceNibbles + 5}) {
+    const std::uint32_t kSlice = 2 * 512 * 1024; // in nibbles
+    const std::uint32_t kPage = 2 * 4096;
+    for (std::uint32_t nCount : {kPage - 3, kPage - 1, kPage, kPage + 1, kPage + 2, kSlice - 3,
+                                 kSlice + 1, 2 * kSlice, 2 * kSlice - 1, 3 * kSlice + 5}) {
         for (std::uint32_t nPos : {1u, 2u, 7u}) {
             SCOPED_TRACE(std::to_string(nCount) + " nibbles at " + std::to_string(nPos));
-            Bytes initial(kSliceNibbles);
+            Bytes initial(kSlice);
             for (auto& b : initial) {
                 b = static_cast<unsigned char>(random());
             }
