@@ -118,7 +118,9 @@ void CSerialPort::Configure(int nBaudRate, const SerialTimeouts& timeouts)
     tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
     tio.c_cflag |= CS8 | CLOCAL | CREAD;
     tio.c_iflag &= ~(IXON | IXOFF | IXANY);
-    tio.c_cc[VMIN] = 0;
+    // With the descriptor non-blocking, VMIN 1 makes a read without data fail with
+    // EAGAIN, so that a read of 0 bytes only ever means a hung-up line.
+    tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
     if (const speed_t speed = SpeedOf(nBaudRate); speed != B0) {
         ::cfsetispeed(&tio, speed);

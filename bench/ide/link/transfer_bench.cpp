@@ -6,8 +6,8 @@
 // bytes no faster than a real line at BAUD (10 bit times per byte, 8N1); both ends are
 // set to BAUD too. The same file then goes the same way from lrzsz's own sx. The rate
 // counts the file's bytes over the time from the first block leaving the sender until
-// the end byte reaches rx. The wire limit is 128 data bytes per
-// 133 bytes on the line (a 132-byte block and its 1-byte answer), one block at a time.
+// the end byte reaches rx. The wire limit is 128 data bytes per 133 bytes on the line
+// (a 132-byte block and its 1-byte answer), one block at a time.
 //
 // The receiver starts after the sender. Our name announcement is then already on the
 // line when rx starts: rx takes it for a broken block, waits for a quiet line and asks

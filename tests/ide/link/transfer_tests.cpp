@@ -98,6 +98,24 @@ TEST_F(TransferTest, AnnouncesTheGivenNameUntilTheCalculatorAnswers)
     EXPECT_EQ(run.Result(), TransferResult::Completed);
 }
 
+TEST_F(TransferTest, TakesAnAnswerThatComesWhileItWaits)
+{
+    // Answers come well inside a long read time-out: the sender goes on at once, not
+    // when the time-out ends (the reads below would give up long before that).
+    TransferJob job = Job(Pattern(10));
+    job.timeouts.nReadConstant = 30000;
+    CTransferRun run(std::move(job));
+    const QByteArray announcement("Filename: 'out.lib'");
+    ASSERT_EQ(m_calc.Read(announcement.size() * 2), announcement.repeated(2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    m_calc.Send(Xmodem::NAK);
+    ASSERT_EQ(m_calc.Read(Xmodem::BlockSize), XmodemBlock(1, Pattern(10)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    m_calc.Send(Xmodem::ACK);
+    EXPECT_EQ(m_calc.Read(1), QByteArray(1, Xmodem::EOT));
+    EXPECT_EQ(run.Result(), TransferResult::Completed);
+}
+
 TEST_F(TransferTest, ResendsAnUnacknowledgedBlockWithTheSameNumber)
 {
     const QByteArray data = Pattern(200);
