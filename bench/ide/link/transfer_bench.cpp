@@ -9,10 +9,9 @@
 // the end byte reaches rx. The wire limit is 128 data bytes per 133 bytes on the line
 // (a 132-byte block and its 1-byte answer), one block at a time.
 //
-// The receiver starts after the sender. Our name announcement is then already on the
-// line when rx starts: rx takes it for a broken block, waits for a quiet line and asks
-// again, which costs the first block about a second. (sx may wait on and send its end
-// byte again after rx has ended: rx's last answer can be lost as it leaves the
+// The receiver starts after the sender, as a user would start them; rx drops what was
+// on the line before it started (our name announcement). (sx may wait on and send its
+// end byte again after rx has ended: rx's last answer can be lost as it leaves the
 // terminal; that does not count.)
 #include "Lrzsz.h"
 #include "PtyLink.h"

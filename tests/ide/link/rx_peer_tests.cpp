@@ -1,6 +1,5 @@
 // A real XModem receiver, lrzsz's rx in checksum mode, on the other end of the line gets
-// every file intact, although the name announcement is on the line before its first NAK
-// (rx takes it for a broken block, waits for a quiet line and asks again).
+// every file intact, although the name announcement is on the line before its first NAK.
 #include "LinkTestSupport.h"
 #include "Lrzsz.h"
 #include "PtyLink.h"
