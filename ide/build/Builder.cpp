@@ -110,7 +110,12 @@ bool CBuilder::CompileFile(QString source, IBuildProgress& progress, bool projec
     if (longName.toUpper().endsWith(QLatin1String(".GX"))) {
         AddMessage("Copying binary file " + longName + ".gx");
         QFile::remove(result);
-        QFile::copy(sourcePath, result);
+        // A missing or unreadable object is a failed file, not a built one: the packaging
+        // would only find the hole later, and a build of individual files never.
+        if (!QFile::copy(sourcePath, result)) {
+            AddMessage("Cannot copy " + sourcePath + " to " + result);
+            return false;
+        }
         return true;
     }
 

@@ -119,6 +119,14 @@ TEST_F(CompileTest, BinaryObjectIsCopiedUnderItsDoubledNameFromWhereverItLies)
     m_messages.lines.clear();
     EXPECT_TRUE(m_builder.CompileFile(obj, m_progress, false));
     EXPECT_EQ(Read("Compiled/foo.GX.gx"), "HPHP48-Rbinary");
+
+    // An object that is not there fails, and leaves no old copy looking current.
+    QFile::remove(obj);
+    m_messages.lines.clear();
+    EXPECT_FALSE(m_builder.CompileFile(obj, m_progress, true));
+    EXPECT_EQ(m_messages.lines, QStringList({"Copying binary file foo.GX.gx",
+                                             "Cannot copy " + obj + " to Compiled/foo.GX.gx"}));
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("Compiled/foo.GX.gx")));
 }
 
 TEST_F(CompileTest, MissingToolStopsAtOnceAndRestoresTheDirectory)
