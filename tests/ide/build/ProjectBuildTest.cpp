@@ -205,6 +205,32 @@ TEST_F(ProjectBuildTest, LibraryEndToEndWithTheStandInToolsAndWendrix)
     EXPECT_EQ(lines.last(), "Successfully built Project.lib");
 }
 
+TEST_F(ProjectBuildTest, LibraryInFoldersWithBlanksAndAWindowsSubfolderEntry)
+{
+    if (!QFile::exists(StandInDir() + "/Wendrix.EXE"))
+        GTEST_SKIP() << "wendrix is not part of this build";
+    QDir().mkpath(m_dir.filePath("my project"));
+    m_project = std::make_unique<CProjectDocument>();
+    m_project->OnNewDocument();
+    m_project->m_strProjectType = "Library";
+    m_project->m_configs[0].baseFilename = "My Lib";
+    ASSERT_TRUE(m_project->OnSaveDocument(m_dir.filePath("my project/demo.hpr")));
+    m_pProject = m_project.get();
+    m_options.SetOption("OutputDir", "Out Put");
+    m_options.SetOption("CompiledDir", "Com Piled");
+    ASSERT_TRUE(m_pProject->AddFile(Write("my project/main.s", "x\r\n"), "main"));
+    Write("my project/sub dir/util.s", "y\r\n");
+    // A project written on Windows names its subfolder with a backslash.
+    m_pProject->m_files.append({"sub dir\\util.s", true, true, "util", 0, ""});
+
+    EXPECT_TRUE(m_builder.BuildProject(m_progress)) << m_messages.lines.join("\n").toStdString();
+    EXPECT_EQ(m_messages.lines.last(), "Successfully built My Lib.lib");
+    EXPECT_TRUE(Read("my project/Com Piled/My Lib.lib").startsWith("HPHP48-R"));
+    EXPECT_TRUE(
+        Read("my project/Out Put/My Lib.lst")
+            .contains(QFile::encodeName(m_dir.filePath("my project/Com Piled/util.gx;util"))));
+}
+
 TEST_F(ProjectBuildTest, FailedLibraryToolLeavesNoStaleLibrary)
 {
     if (!QFile::exists(StandInDir() + "/Wendrix.EXE"))
