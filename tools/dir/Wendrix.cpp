@@ -9,7 +9,9 @@
 #include <charconv>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace {
 
@@ -28,6 +30,22 @@ constexpr const char* kUsage[] = {
     "",
     "Quotes are required around any filename that contains spaces.",
 };
+
+// Two of the run's files that are one and the same: creating the second would truncate
+// the first (the index, or the directory as it is being written).
+struct SameFileError
+{
+    const char* text;
+};
+
+// Throws SameFileError when both names reach one existing file.
+void RefuseSameFile(const std::string& first, const std::string& second, const char* text)
+{
+    std::error_code error;
+    if (std::filesystem::equivalent(first, second, error)) {
+        throw SameFileError{text};
+    }
+}
 
 // A variable name is counted by a 2-nibble field.
 constexpr std::size_t kMaxNameLength = 255;
@@ -124,10 +142,20 @@ void CWendrixRun::Execute()
     const std::vector<std::string> lines = ReadIndexLines(m_settings.inputFile);
     // A listing that cannot be created ends the run before the directory is touched.
     if (!m_settings.listingFile.empty()) {
+        RefuseSameFile(m_settings.listingFile, m_settings.inputFile,
+                       "Listing and input are the same file");
+        RefuseSameFile(m_settings.listingFile, m_settings.outputFile,
+                       "Listing and output are the same file");
         m_pListing =
             std::make_unique<CFile>(m_settings.listingFile, CFile::modeCreate | CFile::modeWrite);
     }
     m_out << "Creating directory: " << m_settings.outputFile << '\n';
+    RefuseSameFile(m_settings.outputFile, m_settings.inputFile,
+                   "Input and output are the same file");
+    if (m_pListing) {
+        RefuseSameFile(m_settings.outputFile, m_settings.listingFile,
+                       "Listing and output are the same file");
+    }
     m_pOutput = std::make_unique<CNibbleFile>(m_settings.outputFile,
                                               CFile::modeCreate | CFile::modeReadWrite);
     m_pWriter = std::make_unique<CDirectoryWriter>(*m_pOutput);
@@ -306,6 +334,8 @@ int RunWendrix(const std::vector<std::string>& args, std::ostream& out)
     try {
         CWendrixRun(settings, out).Execute();
         return 0;
+    } catch (const SameFileError& e) {
+        out << "Error: " << e.text << '\n';
     } catch (const CNibbleFileException& e) {
         out << "Error: " << e.GetErrorName() << '\n';
     } catch (const CFileException& e) {

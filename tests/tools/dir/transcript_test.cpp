@@ -120,6 +120,38 @@ TEST_F(WendrixTest, FileErrorsEndTheRunWithOne)
     EXPECT_FALSE(Exists("out.dir"));
 }
 
+TEST_F(WendrixTest, NoFileOfTheRunIsAnotherOne)
+{
+    Write("a.real", kHeader + kReal1);
+    const std::string index = "a.real;A\n";
+    Write("index.lst", index);
+    Write("old.dir", "old");
+
+    // The listing would truncate the index or the directory it lists.
+    EXPECT_EQ(Run({"-in", "index.lst", "-out", "out.dir", "-list", "index.lst"}), 1);
+    EXPECT_EQ(m_transcript, "Reading input index: index.lst\n"
+                            "Error: Listing and input are the same file\n");
+    EXPECT_EQ(Read("index.lst"), index);
+    EXPECT_FALSE(Exists("out.dir"));
+    EXPECT_EQ(Run({"-in", "index.lst", "-out", "old.dir", "-list", "./old.dir"}), 1);
+    EXPECT_EQ(m_transcript, "Reading input index: index.lst\n"
+                            "Error: Listing and output are the same file\n");
+    EXPECT_EQ(Read("old.dir"), "old");
+
+    // Neither exists yet: the listing is created, the directory is refused.
+    EXPECT_EQ(Run({"-in", "index.lst", "-out", "new.dir", "-list", "new.dir"}), 1);
+    EXPECT_EQ(m_transcript, "Reading input index: index.lst\n"
+                            "Creating directory: new.dir\n"
+                            "Error: Listing and output are the same file\n");
+
+    // The directory would overwrite its own index.
+    EXPECT_EQ(Run({"-in", "index.lst", "-out", "index.lst"}), 1);
+    EXPECT_EQ(m_transcript, "Reading input index: index.lst\n"
+                            "Creating directory: index.lst\n"
+                            "Error: Input and output are the same file\n");
+    EXPECT_EQ(Read("index.lst"), index);
+}
+
 TEST_F(WendrixTest, MissingObjectHalfwayKeepsTheEntriesBefore)
 {
     Write("a.real", kHeader + kReal1);
