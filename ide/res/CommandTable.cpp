@@ -123,7 +123,7 @@ const CommandInfo kCommands[] = {
     {ID_BUILD_SIMULATE_PROJECT, "Simulate Project\tAlt+F5",
      "Load the built project into EMU48\nSimulate Project (Alt+F5)", "Alt+F5",
      ICON("simulateproject"), false},
-    {ID_BUILD_CANCEL, "&Cancel Build\tCtrl+Break", "Stop the running build\nCancel Build",
+    {ID_BUILD_CANCEL, "Cancel Build\tCtrl+Break", "Stop the running build\nCancel Build",
      "Ctrl+Pause", nullptr, false},
 
     // Window

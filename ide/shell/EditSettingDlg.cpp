@@ -23,7 +23,7 @@ CEditSettingDlg::CEditSettingDlg(const QString& oldValue, const QString& newValu
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QFormLayout(this);
     layout->addRow(QStringLiteral("Old value:"), old);
-    layout->addRow(QStringLiteral("&New value:"), m_pNew);
+    layout->addRow(QStringLiteral("New value:"), m_pNew);
     layout->addRow(buttons);
     m_pNew->setFocus();
     m_pNew->selectAll();

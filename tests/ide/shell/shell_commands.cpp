@@ -208,6 +208,56 @@ TEST(CommandTable, AcceleratorsWithTheirSecondKeys)
     EXPECT_EQ(bound.size(), int(std::size(keys)) + 3); // Ctrl+Shift+2 to 4
 }
 
+TEST(CommandTable, MenuTextsAndPromptsAsTheUserSeesThem)
+{
+    // The text before a tab is the item's own; what follows it names the keys.
+    const std::pair<int, const char*> texts[] = {
+        {ID_FILE_NEW_SOURCE, "&New"},
+        {ID_FILE_SAVE_AS, "Save &As..."},
+        {ID_FILE_SAVE_ALL, "Save Al&l"},
+        {ID_FILE_TRANSFER, "Transfer file..."},
+        {ID_VIEW_STATUS_BAR, "&Status Bar"},
+        {ID_VIEW_MAIN_TOOLBAR, "&Main"},
+        {ID_VIEW_PROJECT_TOOLBAR, "&Project"},
+        {ID_VIEW_MESSAGES, "&Messages"},
+        {ID_VIEW_OPTIONS, "&Options..."},
+        {ID_PROJECT_NEW, "&New Project..."},
+        {ID_PROJECT_OPEN, "&Open Project..."},
+        {ID_PROJECT_SAVE, "&Save Project"},
+        {ID_PROJECT_CLOSE, "&Close Project"},
+        {ID_PROJECT_ADD_CURRENT, "&Add Current File to Project"},
+        {ID_PROJECT_ADD_FILES, "&Add Files to Project..."},
+        {ID_PROJECT_FILE_VISIBLE, "File Visible?"},
+        {ID_PROJECT_FILE_COMPILE, "Compile This File?"},
+        {ID_PROJECT_SETTINGS, "&Project Settings..."},
+        {ID_BUILD_COMPILE, "Compile"},
+        {ID_BUILD_TRANSFER, "Transfer"},
+        {ID_BUILD_SIMULATE, "Simulate"},
+        {ID_BUILD_PROJECT, "&Build Project"},
+        {ID_BUILD_TRANSFER_PROJECT, "&Transfer Project"},
+        {ID_BUILD_SIMULATE_PROJECT, "Simulate Project"},
+        {ID_BUILD_CANCEL, "Cancel Build"},
+        {ID_TEMPLATE_1, "(none)"},
+        {ID_TEMPLATE_EDIT, "Edit..."},
+        {ID_HELP_TIP, "Tip of the Day..."},
+        {ID_APP_ABOUT, "&About Velmora..."},
+    };
+    for (const auto& [id, text] : texts) {
+        const CommandInfo* info = FindCommand(id);
+        ASSERT_NE(info, nullptr) << id;
+        EXPECT_EQ(QString::fromUtf8(info->text).section('\t', 0, 0), QString::fromUtf8(text)) << id;
+    }
+    const std::pair<int, const char*> prompts[] = {
+        {ID_VIEW_OPTIONS, "View/edit program options\nProgram Options"},
+        {ID_FILE_TRANSFER, "Transfers a file from your computer\nTransfer File"},
+        {ID_PROJECT_CONFIG, "Set the current project configuration\nSet Current Config"},
+        {ID_TEMPLATE_EDIT, "Edit the template list\nEdit Templates"},
+    };
+    for (const auto& [id, prompt] : prompts) {
+        EXPECT_STREQ(FindCommand(id)->prompt, prompt) << id;
+    }
+}
+
 TEST(CommandTable, ToolbarButtonsInOrder)
 {
     const std::vector<int> main = {ID_FILE_NEW_SOURCE,

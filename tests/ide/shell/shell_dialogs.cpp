@@ -116,6 +116,13 @@ TEST_F(DialogTest, DoubleClickEditsTextAndNumbers)
         oldShown = oldEdit->text();
         newShown = newEdit->text();
         EXPECT_TRUE(oldEdit->isReadOnly());
+        // The two edits are labelled with exactly these texts.
+        QStringList labels;
+        for (const QLabel* label : modal->findChildren<QLabel*>()) {
+            labels.append(label->text());
+        }
+        labels.sort();
+        EXPECT_EQ(labels, QStringList({"New value:", "Old value:"}));
         newEdit->setText("19200 baud");
         modal->findChild<QPushButton*>("OkButton")->click();
     });
