@@ -33,7 +33,7 @@ int Usage()
 
 void CConsoleMessages::AddMessage(const QString& line)
 {
-    const QByteArray bytes = line.toLatin1() + '\n';
+    const QByteArray bytes = line.toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, bytes.size(), m_out);
     std::fflush(m_out);
 }

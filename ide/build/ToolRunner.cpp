@@ -4,6 +4,8 @@
 #include "BuildProgress.h"
 #include "ChildProcess.h"
 
+#include <QStringDecoder>
+
 namespace {
 
 constexpr int kSliceMs = 100;
@@ -66,6 +68,13 @@ QString QuoteIfBlank(const QString& path)
     return path.contains(u' ') ? u'"' + path + u'"' : path;
 }
 
+QString DecodeToolLine(QByteArrayView line)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(line);
+    return utf8.hasError() ? QString::fromLatin1(line) : text;
+}
+
 QStringList SplitToolOutput(const QByteArray& text)
 {
     QStringList lines;
@@ -78,12 +87,11 @@ QStringList SplitToolOutput(const QByteArray& text)
         qsizetype len = end - start;
         if (len > 0 && text[end - 1] == '\r')
             --len;
-        while (len > kMaxLine) {
-            lines << QString::fromLatin1(text.constData() + start, kMaxLine);
-            start += kMaxLine;
-            len -= kMaxLine;
-        }
-        lines << QString::fromLatin1(text.constData() + start, len);
+        const QString line = DecodeToolLine(QByteArrayView(text.constData() + start, len));
+        qsizetype at = 0;
+        for (; line.size() - at > kMaxLine; at += kMaxLine)
+            lines << line.mid(at, kMaxLine);
+        lines << line.mid(at);
         if (last)
             return lines;
         start = end + 1;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -22,8 +23,12 @@ QString QuoteIfBlank(const QString& path);
 // Cuts tool output or a listing into the lines that the messages show: at each line
 // feed, with a trailing carriage return removed, long lines cut into pieces of at most
 // 1023 characters. The piece after the last line feed counts as a line too, so text
-// ending in a line break gives a closing empty line. Bytes are shown as Latin-1.
+// ending in a line break gives a closing empty line.
 QStringList SplitToolOutput(const QByteArray& text);
+// The text of one line of tool output: UTF-8, the encoding of the paths the tools are
+// given, when the line is valid UTF-8; otherwise each byte as its Latin-1 character, so
+// that nothing a tool writes is lost.
+QString DecodeToolLine(QByteArrayView line);
 
 class CToolRunner
 {

@@ -1,11 +1,13 @@
 // The build without a window: standard output carries the build messages, standard
 // error the message boxes, Ctrl+C cancels, and the exit code tells the outcome.
+#include "HeadlessBuild.h"
 #include "BuildTestSupport.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
 #include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace {
@@ -103,6 +105,21 @@ TEST_F(HeadlessBuildTest, CtrlCCancelsTheRunningToolAndTheBuild)
     EXPECT_LT(t.elapsed(), 3000);
     EXPECT_TRUE(m_out.contains("Execution cancelled"));
     EXPECT_EQ(m_out.mid(m_out.size() - 2), QStringList({"The compile process was cancelled", ""}));
+}
+
+TEST(ConsoleMessages, EachMessageIsAUtf8Line)
+{
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    CConsoleMessages messages(file);
+    messages.AddMessage(QString::fromUtf8("Writing a.s [/home/jos\u00e9/a.s]"));
+    messages.AddMessage(QString());
+    std::rewind(file);
+    char buf[64] = {};
+    const size_t n = std::fread(buf, 1, sizeof buf, file);
+    std::fclose(file);
+    EXPECT_EQ(QByteArray(buf, static_cast<qsizetype>(n)),
+              "Writing a.s [/home/jos\xC3\xA9/a.s]\n\n");
 }
 
 } // namespace

@@ -146,6 +146,13 @@ TEST(SplitToolOutput, LinesLoseOnlyTheirCarriageReturn)
     EXPECT_EQ(SplitToolOutput("a\nb"), QStringList({"a", "b"}));
     EXPECT_EQ(SplitToolOutput(""), QStringList({""}));
     EXPECT_EQ(SplitToolOutput("\xA9\r\n"), QStringList({QString(QChar(0xA9)), ""}));
+    // A path the tool was given in UTF-8 comes back as the same name, so that the jump to
+    // the source finds the file; a line that is not UTF-8 keeps every byte.
+    EXPECT_EQ(SplitToolOutput("/home/jos\xC3\xA9/a.s: 3: x\r\n\xAB\xC3\r\n"),
+              QStringList({QString::fromUtf8("/home/jos\u00e9/a.s: 3: x"),
+                           QString::fromLatin1("\xAB\xC3"), ""}));
+    EXPECT_EQ(SplitToolOutput(QByteArray(1023, 'x') + "\n" + QByteArray(1024, 'y')),
+              QStringList({QString(1023, u'x'), QString(1023, u'y'), "y"}));
     const QStringList longLine = SplitToolOutput(QByteArray(2500, 'x') + "\r\n");
     ASSERT_EQ(longLine.size(), 4);
     EXPECT_EQ(longLine[0].size(), 1023);
