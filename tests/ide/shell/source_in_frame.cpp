@@ -9,7 +9,6 @@
 #include "ShellTestSupport.h"
 #include "SourceDocument.h"
 #include "SourceEditView.h"
-#include "StartupChecks.h"
 #include "VelmoraApp.h"
 
 #include <QAction>
@@ -26,13 +25,7 @@ class SourceInFrameTest : public ShellTest
 protected:
     SourceInFrameTest()
     {
-        const QString tools = m_work.filePath("tools");
-        QDir().mkpath(tools);
-        for (const QString& name : ToolFiles()) {
-            QFile file(tools + '/' + name);
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(name == "SASM.EXE" ? 150000 : 1, 'x'));
-        }
+        const QString tools = WriteToolFiles();
         QDir().mkpath(m_work.filePath("src"));
         WriteOptions(
             {{"ToolLocation", tools}, {"DefaultDir", m_work.filePath("src")}, {"ShowTips", "No"}});
