@@ -43,8 +43,11 @@ CompiledFile CompiledFileOf(const QString& documentPath, const CProjectDocument*
         QString relative = documentPath;
         if (relative.startsWith(projectDir))
             relative = relative.mid(projectDir.size());
+        // A project written on Windows names a file in a subfolder with a backslash.
         ProjectFileEntry entry;
-        if (project->FindFile(QFile::encodeName(relative), entry))
+        const QByteArray key = QFile::encodeName(relative);
+        if (project->FindFile(key, entry) ||
+            project->FindFile(QByteArray(key).replace('/', '\\'), entry))
             result.compiledName = entry.compiledName;
     }
     result.path = CBuilder::OptionFolder(projectDir, compiledDirOption) + base + ".gx";

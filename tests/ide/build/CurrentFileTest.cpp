@@ -35,6 +35,12 @@ TEST_F(CompiledFileTest, InTheProjectsCompiledFolderWithTheEntrysCompiledName)
     const CompiledFile outside = CompiledFileOf(other.filePath("b.S"), m_pProject, "Compiled");
     EXPECT_EQ(outside.path, m_dir.filePath("Compiled/b.gx"));
     EXPECT_EQ(outside.compiledName, "");
+
+    // An entry of a project made on Windows, its subfolder written with a backslash.
+    Write("sub/w.s", "x\r\n");
+    m_pProject->m_files.append({"sub\\w.s", true, true, "WIN", 0, ""});
+    EXPECT_EQ(CompiledFileOf(m_dir.filePath("sub/w.s"), m_pProject, "Compiled").compiledName,
+              "WIN");
 }
 
 TEST_F(CompiledFileTest, BesideTheSourceWithoutASavedProject)
