@@ -92,6 +92,11 @@ CMainFrame::CMainFrame()
 
 CMainFrame::~CMainFrame()
 {
+    // Taking the window down hides the document windows, and the MDI area reports the
+    // change of the active one: this frame is half gone by then and must not hear it.
+    if (m_pMdiArea) {
+        disconnect(m_pMdiArea, nullptr, this, nullptr);
+    }
     delete m_pSplash;
 }
 

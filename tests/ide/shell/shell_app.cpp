@@ -16,7 +16,9 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
+#include <QTest>
 #include <QUrl>
 
 using namespace Cmd;
@@ -171,6 +173,20 @@ TEST_F(AppTest, DroppedFilesOpen)
     Frame().OpenDroppedFiles(&mime);
     ASSERT_NE(Frame().m_pProject, nullptr);
     EXPECT_EQ(Frame().m_pProject->GetPathName(), path);
+}
+
+TEST_F(AppTest, FrameGoesAwayWithItsDocumentWindowsStillOpen)
+{
+    // The application object takes the frame down while windows are open and shown; the
+    // document windows then report changes to a frame that is going away.
+    const QString path = MakeProject("left-open.hpr");
+    ASSERT_TRUE(Start({"-Embedding", path}));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+    QMdiSubWindow* window = Frame().GetMdiArea()->activeSubWindow();
+    ASSERT_NE(window, nullptr);
+    window->showMaximized();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->isMaximized());
 }
 
 TEST_F(AppTest, ExitAsksAboutModifiedDocuments)
