@@ -248,6 +248,9 @@ bool CBuilder::BuildDirectory(const QString& fileName, IBuildProgress& progress)
     const QString directory = compiled + fileName;
     QDir().mkpath(DirectoryPart(index));
     QDir().mkpath(compiled);
+    // The directory object of an earlier build goes first: after a failed Wendrix run no
+    // stale object of that name is left for the library step to package as new.
+    QFile::remove(directory);
     if (!WriteWhole(index, IndexFileText(*project, compiled)))
         AddMessage("Cannot write " + index);
     progress.StepIt();

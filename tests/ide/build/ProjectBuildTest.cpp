@@ -231,6 +231,28 @@ TEST_F(ProjectBuildTest, LibraryInFoldersWithBlanksAndAWindowsSubfolderEntry)
             .contains(QFile::encodeName(m_dir.filePath("my project/Com Piled/util.gx;util"))));
 }
 
+TEST_F(ProjectBuildTest, FailedDirectoryStepLeavesNoStaleDirectoryToPackage)
+{
+    if (!QFile::exists(StandInDir() + "/Wendrix.EXE"))
+        GTEST_SKIP() << "wendrix is not part of this build";
+    NewProject("Library");
+    AddEntry("main.s");
+    ASSERT_TRUE(m_builder.BuildProject(m_progress));
+    ASSERT_TRUE(QFile::exists(m_dir.filePath("Compiled/Project.dir")));
+
+    // The same tool chain without Wendrix: the directory step fails.
+    QDir().mkpath(m_dir.filePath("tools"));
+    for (const char* name :
+         {"RPLCOMP.EXE", "SASM.EXE", "SLOAD.EXE", "USRLIB.EXE", "SASM.OPC", "ENTRIES.O"})
+        ASSERT_TRUE(QFile::link(StandInDir() + "/" + name, m_dir.filePath("tools/") + name));
+    m_options.SetOption("ToolLocation", m_dir.filePath("tools"));
+    EXPECT_FALSE(m_builder.BuildProject(m_progress));
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("Compiled/Project.dir")));
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("Compiled/Project.lib")));
+    EXPECT_EQ(Count("Successfully built Project.lib"), 0);
+    EXPECT_EQ(m_messages.lines.last(), "Error(s) encountered during execution");
+}
+
 TEST_F(ProjectBuildTest, FailedLibraryToolLeavesNoStaleLibrary)
 {
     if (!QFile::exists(StandInDir() + "/Wendrix.EXE"))
