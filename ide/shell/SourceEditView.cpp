@@ -50,9 +50,10 @@ CSourceEditView::~CSourceEditView()
 
 void CSourceEditView::UpdateLineCol()
 {
-    const QTextCursor cursor = textCursor();
-    const QTextBlock block = cursor.block();
-    const int inBlock = cursor.position() - block.position();
+    // The caret's place is the end of the selection, whichever way it was made.
+    const int end = textCursor().selectionEnd();
+    const QTextBlock block = document()->findBlock(end);
+    const int inBlock = end - block.position();
     const int column = SourceText::CaretColumn(QStringView(block.text()).left(inBlock));
     emit statusText(SourceText::LineColText(block.blockNumber() + 1, column));
 }

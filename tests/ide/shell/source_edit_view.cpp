@@ -61,6 +61,26 @@ TEST_F(SourceEditViewTest, StatusShowsLineAndColumnWithOddTabStops)
     EXPECT_EQ(LastStatus(spy), "") << "losing the focus clears the pane";
 }
 
+TEST_F(SourceEditViewTest, StatusFollowsTheEndOfASelectionMadeBackwards)
+{
+    m_doc.GetTextDocument()->setPlainText("abc\n\tdef");
+    QSignalSpy spy(m_view, &CSourceEditView::statusText);
+    // From the end of the text back to the middle of the first line: the selection
+    // ends on line 2 after the tab and three letters, whichever way it was made.
+    QTextCursor cursor = m_view->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.setPosition(1, QTextCursor::KeepAnchor);
+    m_view->setTextCursor(cursor);
+    m_view->UpdateLineCol();
+    EXPECT_EQ(LastStatus(spy), "Ln: 2 Col: 6");
+
+    cursor.setPosition(1);
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    m_view->setTextCursor(cursor);
+    m_view->UpdateLineCol();
+    EXPECT_EQ(LastStatus(spy), "Ln: 2 Col: 6");
+}
+
 TEST_F(SourceEditViewTest, EnterCopiesLeadingTabs)
 {
     Type("\t\tDUP");
