@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
 
@@ -350,6 +351,25 @@ TEST_F(ProjectWindow, SettingsAndTheConfigurationBox)
     EXPECT_TRUE(Project()->IsFileInCurrentConfig(1));
     EXPECT_EQ(View()->topLevelItem(1)->icon(0).cacheKey(), View()->GetImage(1).cacheKey());
     EXPECT_EQ(View()->topLevelItem(0)->icon(0).cacheKey(), View()->GetImage(1).cacheKey());
+}
+
+TEST_F(ProjectWindow, TitleMarkerFollowsChangesAndSaving)
+{
+    OpenFiveFileProject();
+    QMdiSubWindow* window = Frame().GetMdiArea()->activeSubWindow();
+    ASSERT_NE(window, nullptr);
+    // The marker follows on the next tick of the window's 500 ms timer; the waits are
+    // generous so that a busy machine does not fail the test.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Project()->GetTitle() == "demo.hpr"; }, 5000));
+    Select({1});
+    ASSERT_TRUE(Commands().Execute(ID_PROJECT_MOVE_UP));
+    ASSERT_TRUE(Project()->IsModified());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Project()->GetTitle() == "demo.hpr *"; }, 5000));
+    EXPECT_TRUE(window->windowTitle().contains("demo.hpr *"))
+        << window->windowTitle().toStdString();
+    ASSERT_TRUE(Commands().Execute(ID_PROJECT_SAVE));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Project()->GetTitle() == "demo.hpr"; }, 5000));
+    EXPECT_FALSE(window->windowTitle().contains('*')) << window->windowTitle().toStdString();
 }
 
 TEST_F(ProjectWindow, SaveAllSavesNamedDocumentsAndNamesTheProject)
