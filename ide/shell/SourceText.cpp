@@ -28,7 +28,14 @@ std::optional<QByteArray> FromFileBytes(const QByteArray& file)
 
 QString ToDisplay(const QByteArray& editorBytes)
 {
-    return QString::fromLatin1(editorBytes);
+    QString shown = QString::fromLatin1(editorBytes);
+    // The widget takes a bare CR for a line end; shown as a symbol it stays one byte.
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (shown[i] == QLatin1Char('\r') &&
+            (i + 1 == shown.size() || shown[i + 1] != QLatin1Char('\n')))
+            shown[i] = kLoneCr;
+    }
+    return shown;
 }
 
 QByteArray FromDisplay(QStringView shown)
@@ -39,6 +46,8 @@ QByteArray FromDisplay(QStringView shown)
         const char16_t u = c.unicode();
         if (u == u'\n' || u == 0x2028 || u == 0x2029)
             bytes.append("\r\n", 2);
+        else if (u == kLoneCr)
+            bytes.append('\r');
         else
             bytes.append(u < 256 ? static_cast<char>(u) : '?');
     }
@@ -54,7 +63,7 @@ QString ToEditable(QStringView text)
         if (u == 0x2028 || u == 0x2029)
             out.append(QLatin1Char('\n'));
         else
-            out.append(u < 256 ? c : QLatin1Char('?'));
+            out.append(u < 256 || u == kLoneCr ? c : QLatin1Char('?'));
     }
     return out;
 }

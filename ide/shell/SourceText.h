@@ -24,13 +24,18 @@ constexpr int kIndentLookBack = 6;
 // included, gets CR LF. Nothing when the result would hold kMaxChars or more.
 std::optional<QByteArray> FromFileBytes(const QByteArray& file);
 
+// A CR that is not followed by LF, as the widget shows it (the CR symbol).
+constexpr char16_t kLoneCr = 0x240D;
+
 // Editor bytes as shown in the widget (Latin-1) and back. The widget separates lines
-// with LF (or the paragraph and line separators); the file gets CR LF.
+// with LF (or the paragraph and line separators); the file gets CR LF. A CR without
+// LF after it is a character of its line and shown as kLoneCr.
 QString ToDisplay(const QByteArray& editorBytes);
 QByteArray FromDisplay(QStringView shown);
 
 // Text pasted or typed into the editor, reduced to what a Latin-1 file can hold:
-// line and paragraph separators become LF, other characters above 255 become '?'.
+// line and paragraph separators become LF, other characters above 255 but kLoneCr
+// become '?'.
 QString ToEditable(QStringView text);
 
 // The 1-based column of the caret after lineStart, the line's text before the caret.

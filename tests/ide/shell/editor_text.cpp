@@ -54,6 +54,16 @@ TEST(EditorText, EveryByteSurvivesTheDisplay)
     EXPECT_EQ(FromDisplay(u"\u20ac"), QByteArray("?"));
 }
 
+TEST(EditorText, ALoneCarriageReturnIsShownAsASymbolAndStaysOneByte)
+{
+    // The widget would take a bare CR for a line end; it is shown as the CR symbol.
+    EXPECT_EQ(ToDisplay("a\rb\r\n"), QStringView(u"a\u240db\r\n").toString());
+    EXPECT_EQ(ToDisplay("\r\r\n\r"), QStringView(u"\u240d\r\n\u240d").toString());
+    EXPECT_EQ(FromDisplay(u"a\u240db\n"), QByteArray("a\rb\r\n"));
+    // Copied and pasted back within the editor, the symbol stays the byte it stands for.
+    EXPECT_EQ(ToEditable(u"a\u240db"), QStringView(u"a\u240db").toString());
+}
+
 TEST(EditorText, TypedOrPastedTextIsReducedToLatin1)
 {
     EXPECT_EQ(ToEditable(u"caf\u00e9 \u20ac\u2029x"), QString::fromUtf16(u"caf\u00e9 ?\nx"));

@@ -49,8 +49,11 @@ TEST_F(SourceDocumentTest, SavingWritesCrLfAfterEveryLine)
     EXPECT_EQ(RoundTrip("a\r\n\r\nb\r\n"), QByteArray("a\r\n\r\nb\r\n"));
     EXPECT_EQ(RoundTrip(""), QByteArray(""));
     EXPECT_EQ(RoundTrip("\t\tDROP\n"), QByteArray("\t\tDROP\r\n"));
-    // Lone carriage returns are line ends to the editor widget: they come back as CR LF.
-    EXPECT_EQ(RoundTrip("a\rb\n"), QByteArray("a\r\nb\r\n"));
+    // A carriage return without a line feed is a character of the line, not a line end:
+    // it comes back as it was, and no line is added.
+    EXPECT_EQ(RoundTrip("a\rb\n"), QByteArray("a\rb\r\n"));
+    EXPECT_EQ(RoundTrip("a\r\r\nb\r\r\n"), QByteArray("a\r\r\nb\r\r\n"));
+    EXPECT_EQ(RoundTrip("\r"), QByteArray("\r\r\n"));
     EXPECT_TRUE(m_prompt.Boxes().isEmpty());
 }
 
