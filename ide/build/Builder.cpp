@@ -329,7 +329,8 @@ bool CBuilder::BuildProject(IBuildProgress& progress)
     for (int i = 0; i < project->m_files.size(); ++i) {
         if (project->IsFileInCurrentConfig(i)) {
             const QByteArray path = project->m_files[i].path;
-            progress.SetStatus(LoadString(IDS_COMPILING_SOURCE_FILE).arg(Latin1(path)));
+            // Entry paths are file names, held in the file-name encoding.
+            progress.SetStatus(LoadString(IDS_COMPILING_SOURCE_FILE).arg(QFile::decodeName(path)));
             if (!CompileFile(EntryPathToFile(path, pd), progress, true))
                 ok = false;
         }

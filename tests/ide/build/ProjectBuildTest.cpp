@@ -119,6 +119,15 @@ TEST_F(ProjectBuildTest, ErrorsDoNotStopTheLoopButStopThePackaging)
     EXPECT_EQ(m_progress.Pos(), 3);
 }
 
+TEST_F(ProjectBuildTest, StatusNamesAnEntryWithAccentsAsItIsSpelt)
+{
+    NewProject("Individual");
+    AddEntry(QString::fromUtf8("caf\u00e9.s"));
+    EXPECT_TRUE(m_builder.BuildProject(m_progress));
+    EXPECT_EQ(m_progress.Status(), QString::fromUtf8("Compiling source file (caf\u00e9.s)..."));
+    EXPECT_TRUE(m_messages.lines.contains(QString::fromUtf8("Successfully built caf\u00e9.gx")));
+}
+
 TEST_F(ProjectBuildTest, CancelInATeoolStopsBeforeTheNextFile)
 {
     NewProject("Directory");
