@@ -46,11 +46,16 @@ CConsoleProgress::CConsoleProgress()
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
+    // A tool runs in a process group of its own, out of reach of the signals that end
+    // the build; a termination request cancels the build as Ctrl+C does, so that the
+    // running tool is ended with it instead of being left behind.
+    sigaction(SIGTERM, &action, nullptr);
 }
 
 CConsoleProgress::~CConsoleProgress()
 {
     std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
 }
 
 bool CConsoleProgress::PollCancel()

@@ -23,7 +23,8 @@ private:
     std::FILE* m_out;
 };
 
-// A progress without a window whose Cancel button is Ctrl+C (SIGINT) while it exists.
+// A progress without a window whose Cancel button is Ctrl+C (SIGINT), or a termination
+// request (SIGTERM), while it exists.
 class CConsoleProgress : public CProgressState
 {
 public:

@@ -89,6 +89,20 @@ TEST_F(HeadlessBuildTest, FailedCompileGivesExitCode1)
     EXPECT_TRUE(m_out.contains("There were errors during compile process"));
 }
 
+TEST_F(HeadlessBuildTest, ATerminationRequestCancelsAsCtrlCDoes)
+{
+    Write("main.s", "* STANDIN RPLCOMP SLEEP 20000\r\n");
+    Start({"--build", m_dir.filePath("demo.hpr")});
+    QElapsedTimer t;
+    t.start();
+    while (!m_process.peek(4096).contains("Running RPLCOMP.EXE:") && t.elapsed() < 10000)
+        m_process.waitForReadyRead(50);
+    QThread::msleep(200);
+    kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
+    EXPECT_EQ(Finish(), 1);
+    EXPECT_EQ(m_out.mid(m_out.size() - 2), QStringList({"The compile process was cancelled", ""}));
+}
+
 TEST_F(HeadlessBuildTest, CtrlCCancelsTheRunningToolAndTheBuild)
 {
     Write("main.s", "* STANDIN RPLCOMP SLEEP 20000\r\n");
