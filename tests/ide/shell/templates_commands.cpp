@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 using namespace Cmd;
 
@@ -134,6 +135,23 @@ TEST_F(TemplatesTest, InsertReplacesTheSelectionAndLeavesTheCaretBefore)
     EXPECT_EQ(source->GetBytes(), "abc::\r\n  NOP\r\n;\r\ndef\r\n");
     EXPECT_EQ(view->textCursor().position(), 3);
     EXPECT_FALSE(view->textCursor().hasSelection());
+    EXPECT_TRUE(m_prompt.Boxes().isEmpty());
+}
+
+TEST_F(TemplatesTest, KeysInsertOnlyTemplatesThatHaveAPath)
+{
+    WriteOptions({{"TemplateName5", "Block"}, {"TemplatePath5", "Block.s"}});
+    Start();
+    CSourceDocument* source = NewSource("x\r\n");
+    CSourceEditView* view = source->GetFirstView();
+    Frame().activateWindow();
+    view->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }, 1000));
+    // Template 4 has no path: its key does nothing, also not to the text.
+    QTest::keyClick(view, Qt::Key_4, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(source->GetBytes(), "x\r\n");
+    QTest::keyClick(view, Qt::Key_5, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(source->GetBytes(), "::\r\n  NOP\r\n;\r\nx\r\n");
     EXPECT_TRUE(m_prompt.Boxes().isEmpty());
 }
 
