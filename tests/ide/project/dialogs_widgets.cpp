@@ -5,6 +5,7 @@
 #include "FilePropertiesDlg.h"
 #include "ProjectSettingsDlg.h"
 #include "PromptRecorder.h"
+#include "WidgetTestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,21 +21,6 @@
 #include <functional>
 
 namespace {
-
-// Runs act on the next modal dialog as soon as it is up, so that exec() returns.
-void WhenModal(std::function<void(QWidget*)> act)
-{
-    auto* timer = new QTimer();
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            act(modal);
-        }
-    });
-    timer->start();
-}
 
 template <typename T> T* Child(QWidget* dialog, const char* name)
 {

@@ -5,6 +5,7 @@
 
 #include "PromptRecorder.h"
 #include "StartupChecks.h"
+#include "WidgetTestSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +18,7 @@
 
 #include <functional>
 #include <map>
+#include <utility>
 
 class ShellTest : public testing::Test
 {
@@ -81,20 +83,7 @@ protected:
         return m_config.path() + QStringLiteral("/Velmora/Velmora.conf");
     }
 
-    // Runs act on the next modal dialog as soon as it is up (exec() then returns).
-    static void WhenModal(std::function<void(QWidget*)> act)
-    {
-        auto* timer = new QTimer();
-        timer->setInterval(5);
-        QObject::connect(timer, &QTimer::timeout, [timer, act] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                timer->stop();
-                timer->deleteLater();
-                act(modal);
-            }
-        });
-        timer->start();
-    }
+    static void WhenModal(std::function<void(QWidget*)> act) { ::WhenModal(std::move(act)); }
 
     QTemporaryDir m_config;
     QTemporaryDir m_work;
