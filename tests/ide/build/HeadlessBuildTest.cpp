@@ -50,6 +50,19 @@ protected:
         Start(args);
         return Finish();
     }
+    // Starts a build whose compiler sleeps, waits until the tool runs, then sends signal
+    // to the build as a terminal (Ctrl+C) or a supervisor (SIGTERM) would.
+    void InterruptRunningTool(int signal)
+    {
+        Write("main.s", "* STANDIN RPLCOMP SLEEP 20000\r\n");
+        Start({"--build", m_dir.filePath("demo.hpr")});
+        QElapsedTimer t;
+        t.start();
+        while (!m_process.peek(4096).contains("Running RPLCOMP.EXE:") && t.elapsed() < 10000)
+            m_process.waitForReadyRead(50);
+        QThread::msleep(200);
+        kill(static_cast<pid_t>(m_process.processId()), signal);
+    }
 
     QProcess m_process;
     QStringList m_out;
@@ -91,30 +104,16 @@ TEST_F(HeadlessBuildTest, FailedCompileGivesExitCode1)
 
 TEST_F(HeadlessBuildTest, ATerminationRequestCancelsAsCtrlCDoes)
 {
-    Write("main.s", "* STANDIN RPLCOMP SLEEP 20000\r\n");
-    Start({"--build", m_dir.filePath("demo.hpr")});
-    QElapsedTimer t;
-    t.start();
-    while (!m_process.peek(4096).contains("Running RPLCOMP.EXE:") && t.elapsed() < 10000)
-        m_process.waitForReadyRead(50);
-    QThread::msleep(200);
-    kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
+    InterruptRunningTool(SIGTERM);
     EXPECT_EQ(Finish(), 1);
     EXPECT_EQ(m_out.mid(m_out.size() - 2), QStringList({"The compile process was cancelled", ""}));
 }
 
 TEST_F(HeadlessBuildTest, CtrlCCancelsTheRunningToolAndTheBuild)
 {
-    Write("main.s", "* STANDIN RPLCOMP SLEEP 20000\r\n");
-    Start({"--build", m_dir.filePath("demo.hpr")});
-    // Wait until the tool runs, then interrupt the build as a terminal's Ctrl+C would.
+    InterruptRunningTool(SIGINT);
     QElapsedTimer t;
     t.start();
-    while (!m_process.peek(4096).contains("Running RPLCOMP.EXE:") && t.elapsed() < 10000)
-        m_process.waitForReadyRead(50);
-    QThread::msleep(200);
-    t.restart();
-    kill(static_cast<pid_t>(m_process.processId()), SIGINT);
     EXPECT_EQ(Finish(), 1);
     EXPECT_LT(t.elapsed(), 3000);
     EXPECT_TRUE(m_out.contains("Execution cancelled"));
