@@ -9,16 +9,12 @@
 //   END
 // Strings are in double quotes with \\, \" and \xHH escapes. Lines end in LF or CR LF.
 #include "ObjectFile.h"
+#include "ToolFiles.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <set>
-#include <sstream>
-#include <unistd.h>
 
 namespace saturn {
 
@@ -467,44 +463,16 @@ bool WriteObjectFile(const ObjectModule& module, const std::string& path, std::s
         error = "cannot write " + path + ": " + fault;
         return false;
     }
-    const std::string text = FormatObject(module);
-    const std::string temporary = path + ".tmp" + std::to_string(getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            error = "cannot write " + path;
-            return false;
-        }
-    }
-    std::error_code failure;
-    std::filesystem::rename(temporary, path, failure);
-    if (failure) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        error = "cannot write " + path + ": " + failure.message();
-        return false;
-    }
-    return true;
+    return WriteFileReplacing(path, FormatObject(module), error);
 }
 
 bool ReadObjectFile(const std::string& path, ObjectModule& module, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path;
+    std::string text;
+    if (!ReadWholeFile(path, text, error)) {
         return false;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-        error = "cannot read " + path;
-        return false;
-    }
-    if (!ParseObject(buffer.str(), module, error)) {
+    if (!ParseObject(text, module, error)) {
         error = path + ": " + error;
         return false;
     }
