@@ -4,7 +4,7 @@
 //   FILE "name"                      (zero or more; numbered from 0 in order)
 //   CODE count                       then the nibbles as hex digits, 64 per line
 //   SYMBOL name G|L R|A value        (value in decimal)
-//   RELOC offset width ABS|REL check addend [symbol]
+//   RELOC offset width ABS|REL check addend MODULE|ADDRESS|SYMBOL name
 //   LINE offset file line
 //   END
 // Strings are in double quotes with \\, \" and \xHH escapes. Lines end in LF or CR LF.
@@ -283,9 +283,19 @@ bool ParseRecords(Reader& in, ObjectModule& module, std::string& error)
         if (!known || !in.Number(relocation.addend)) {
             return Fail(error, in, "expected RELOC check and addend");
         }
-        relocation.symbol = in.Word();
+        const std::string_view base = in.Word();
+        if (base == "MODULE") {
+            relocation.base = RelocationBase::Module;
+        } else if (base == "ADDRESS") {
+            relocation.base = RelocationBase::Address;
+        } else if (base == "SYMBOL") {
+            relocation.base = RelocationBase::Symbol;
+            relocation.symbol = in.Word();
+        } else {
+            return Fail(error, in, "relocation base must be MODULE, ADDRESS or SYMBOL");
+        }
         if (!in.AtEndOfLine()) {
-            return Fail(error, in, "text after the relocation's symbol");
+            return Fail(error, in, "text after the relocation's target");
         }
         module.relocations.push_back(std::move(relocation));
         haveLine = in.NextLine();
@@ -384,11 +394,13 @@ std::string ValidateObject(const ObjectModule& module)
         if (relocation.addend >= kMaxMagnitude || relocation.addend <= -kMaxMagnitude) {
             return "relocation addend out of range";
         }
-        if (!relocation.symbol.empty()) {
+        if (relocation.base == RelocationBase::Symbol) {
             const std::string fault = NameFault(relocation.symbol);
             if (!fault.empty()) {
                 return fault;
             }
+        } else if (!relocation.symbol.empty()) {
+            return "relocation names a symbol but does not use it";
         }
     }
     for (std::size_t i = 0; i < module.lines.size(); ++i) {
@@ -436,8 +448,16 @@ std::string FormatObject(const ObjectModule& module)
         out += "RELOC " + std::to_string(relocation.offset) + ' ' +
                std::to_string(relocation.width) + (relocation.relative ? " REL " : " ABS ") +
                CheckName(relocation.check) + ' ' + std::to_string(relocation.addend);
-        if (!relocation.symbol.empty()) {
-            out += ' ' + relocation.symbol;
+        switch (relocation.base) {
+        case RelocationBase::Module:
+            out += " MODULE";
+            break;
+        case RelocationBase::Address:
+            out += " ADDRESS";
+            break;
+        case RelocationBase::Symbol:
+            out += " SYMBOL " + relocation.symbol;
+            break;
         }
         out += '\n';
     }

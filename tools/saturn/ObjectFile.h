@@ -33,9 +33,16 @@ enum class FieldCheck : std::uint8_t
     SignedNonZero, // as Signed, and 0 is reserved (GOC/GONC/GOYES: 0 means a return)
 };
 
-// A field whose value the loader completes. With S the target (the address of `symbol`,
-// or the module's load address when `symbol` is empty), A the addend and P the load
-// address of the field itself:
+// What a relocation's target S is.
+enum class RelocationBase : std::uint8_t
+{
+    Module,  // the load address of this module (a label of this module: A is its offset)
+    Symbol,  // the address of `symbol`, a global of another module or of the entry table
+    Address, // 0, so the addend is an absolute address (a branch to a fixed ROM address)
+};
+
+// A field whose value the loader completes. With S the target (see RelocationBase), A the
+// addend and P the load address of the field itself:
 //   absolute: field = S + A
 //   relative: field = S + A - P
 // So a branch whose offset counts from past the field carries that distance in A.
@@ -45,7 +52,8 @@ struct Relocation
     std::uint8_t width = 0;   // 1..kMaxRelocationWidth nibbles
     bool relative = false;
     FieldCheck check = FieldCheck::Truncate;
-    std::string symbol; // undefined global referenced here; empty = this module
+    RelocationBase base = RelocationBase::Module;
+    std::string symbol; // only for RelocationBase::Symbol
     std::int64_t addend = 0;
 };
 

@@ -18,8 +18,10 @@ ObjectModule SampleModule()
     module.code.assign(130, 7);
     module.code[0] = 15;
     module.symbols = {{"START", 0, true, true}, {"%1+", -5, false, false}};
-    module.relocations = {{3, 5, true, FieldCheck::SignedNonZero, "SAVPTR", -2},
-                          {10, 5, false, FieldCheck::Fits, "", 129}};
+    module.relocations = {
+        {3, 5, true, FieldCheck::SignedNonZero, RelocationBase::Symbol, "SAVPTR", -2},
+        {10, 5, false, FieldCheck::Fits, RelocationBase::Module, "", 129},
+        {20, 4, true, FieldCheck::Signed, RelocationBase::Address, "", 0x1234}};
     module.files = {"main.s", "tab\there.a"};
     module.lines = {{0, 0, 4}, {3, 1, 9}, {10, 0, 5}};
     return module;
@@ -87,7 +89,9 @@ TEST(ObjectFile, ReaderRejectsDamage)
         {replaced("LINE 3 1", "LINE 3 2"), "not listed"},
         {replaced("LINE 10 0", "LINE 1 0"), "code order"},
         {replaced("SOURCE \"", "SOURCE \"\\q"), "SOURCE"},
-        {replaced("-2 SAVPTR", "-2 SAV PTR"), "after the relocation"},
+        {replaced("-2 SYMBOL SAVPTR", "-2 SYMBOL SAV PTR"), "after the relocation"},
+        {replaced("129 MODULE", "129 SYMBOL"), "empty symbol name"},
+        {replaced("129 MODULE", "129 LOCAL"), "MODULE, ADDRESS or SYMBOL"},
         {replaced("-5\n", "99999999999999999999\n"), "SYMBOL"},
     };
     for (const auto& c : cases) {
