@@ -60,10 +60,12 @@ std::optional<Control> ControlOf(const std::string& name)
     return std::nullopt;
 }
 
+// Appends nValue in nWidth nibbles, least significant first; nibbles beyond the eighth
+// are 0, so a wide run of zeros is one call.
 void Put(Nibbles& out, std::uint32_t nValue, int nWidth)
 {
     for (int i = 0; i < nWidth; ++i) {
-        out.push_back(static_cast<std::uint8_t>((nValue >> (4 * i)) & 0xF));
+        out.push_back(i < 8 ? static_cast<std::uint8_t>((nValue >> (4 * i)) & 0xF) : 0);
     }
 }
 
