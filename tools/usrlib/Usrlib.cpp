@@ -3,16 +3,12 @@
 #include "Usrlib.h"
 
 #include "LibraryBuilder.h"
+#include "ToolFiles.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <exception>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
@@ -44,61 +40,6 @@ std::string HexUpper(std::uint32_t nValue, int nDigits)
     return text;
 }
 
-// A path as given, or with its backslashes read as separators when the path as given
-// does not lead anywhere (the IDE may write Windows-style paths). For a file still to be
-// written, the folder it goes into decides.
-std::string LocalPath(const std::string& path, bool bExisting)
-{
-    if (path.find('\\') == std::string::npos) {
-        return path;
-    }
-    std::error_code error;
-    const std::filesystem::path literal(path);
-    const std::filesystem::path folder = literal.has_parent_path() ? literal.parent_path() : ".";
-    if (std::filesystem::exists(bExisting ? literal : folder, error)) {
-        return path;
-    }
-    std::string local = path;
-    std::replace(local.begin(), local.end(), '\\', '/');
-    return local;
-}
-
-// Writes the bytes to a temporary file beside path and renames it to path; on any
-// failure the temporary file is removed and path is left as it was.
-void WriteWhole(const std::string& path, const std::string& bytes)
-{
-    std::string temporary = path + ".XXXXXX";
-    const int hFile = ::mkstemp(temporary.data());
-    if (hFile < 0) {
-        throw CFileException(errno, path);
-    }
-    int nError = 0;
-    // mkstemp makes the file private; a library is an ordinary file.
-    const mode_t nMask = ::umask(0);
-    ::umask(nMask);
-    if (::fchmod(hFile, 0666 & ~nMask) != 0) {
-        nError = errno;
-    }
-    for (std::size_t nDone = 0; nError == 0 && nDone < bytes.size();) {
-        const ssize_t nWritten = ::write(hFile, bytes.data() + nDone, bytes.size() - nDone);
-        if (nWritten < 0 && errno != EINTR) {
-            nError = errno;
-        } else if (nWritten > 0) {
-            nDone += static_cast<std::size_t>(nWritten);
-        }
-    }
-    if (::close(hFile) != 0 && nError == 0) {
-        nError = errno;
-    }
-    if (nError == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
-        nError = errno;
-    }
-    if (nError != 0) {
-        ::unlink(temporary.c_str());
-        throw CFileException(nError, path);
-    }
-}
-
 // The download file: the header, then the nibbles two to a byte, low nibble first.
 std::string DownloadFile(const Nibbles& object)
 {
@@ -112,8 +53,8 @@ std::string DownloadFile(const Nibbles& object)
 
 int Build(const UsrlibCommandLine& commandLine, std::ostream& out)
 {
-    const std::string input = LocalPath(commandLine.inputFile, true);
-    const std::string output = LocalPath(commandLine.outputFile, false);
+    const std::string input = saturn::ResolveToolPath(commandLine.inputFile);
+    const std::string output = saturn::ResolveToolPath(commandLine.outputFile);
     std::error_code error;
     if (std::filesystem::equivalent(input, output, error)) {
         throw CLibraryError("Input and output are the same file");
@@ -135,7 +76,10 @@ int Build(const UsrlibCommandLine& commandLine, std::ostream& out)
     }
     out << ": " << library.nCommands << (library.nCommands == 1 ? " command" : " commands") << ", "
         << library.nNamed << " named" << kEol;
-    WriteWhole(output, DownloadFile(library.object));
+    std::string failure;
+    if (!saturn::WriteFileReplacing(output, DownloadFile(library.object), failure)) {
+        throw CLibraryError(failure);
+    }
     out << "Library written to " << commandLine.outputFile << ": " << library.object.size()
         << " nibbles, CRC #" << HexUpper(library.nCrc, 4) << "h" << kEol;
     return 0;
