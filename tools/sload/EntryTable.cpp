@@ -1,8 +1,8 @@
 #include "EntryTable.h"
 
+#include "ToolFiles.h"
+
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -309,15 +309,9 @@ bool ParseEntryTable(std::string_view content, const std::string& fileName, std:
 bool ReadEntryTable(const std::string& path, std::vector<Entry>& out, std::string& error)
 {
     out.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = FileError(path, "cannot open the entry table");
-        return false;
-    }
-    const std::string content((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = FileError(path, "cannot read the entry table");
+    std::string content;
+    if (!saturn::ReadWholeFile(path, content, error)) {
+        error = FileError(path, error);
         return false;
     }
     return ParseEntryTable(content, path, out, error);

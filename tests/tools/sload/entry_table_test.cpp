@@ -109,7 +109,7 @@ TEST(EntryTable, BrokenTablesAreRefusedWithFileAndLine)
     std::vector<Entry> entries;
     std::string error;
     EXPECT_FALSE(ReadEntryTable("no/such/ENTRIES.O", entries, error));
-    EXPECT_EQ(error, "*** ERROR in \"no/such/ENTRIES.O\": cannot open the entry table");
+    EXPECT_EQ(error, "*** ERROR in \"no/such/ENTRIES.O\": cannot open no/such/ENTRIES.O");
 }
 
 TEST(EntryTable, BundledTableHoldsTheCheckedEntries)
