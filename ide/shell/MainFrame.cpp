@@ -77,6 +77,7 @@ CCommandLineInfo CCommandLineInfo::Parse(const QStringList& args)
             info.m_strFileName = arg;
             info.m_nShellCommand = printNext ? FilePrint : FileOpen;
         }
+        info.m_fileNames << arg;
     }
     return info;
 }

@@ -40,6 +40,8 @@ struct CCommandLineInfo
     };
     Shell m_nShellCommand = FileNew;
     QString m_strFileName;
+    // Every file named, m_strFileName first.
+    QStringList m_fileNames;
     bool m_bShowSplash = true;
 
     // Reads the arguments after the program name: a file to open, "-p file" to print

@@ -13,6 +13,7 @@ add_library(velmora_shell STATIC
     ${CMAKE_CURRENT_LIST_DIR}/LockKeys.cpp ${CMAKE_CURRENT_LIST_DIR}/LockKeys.h
     ${CMAKE_CURRENT_LIST_DIR}/MachineInfo.cpp ${CMAKE_CURRENT_LIST_DIR}/MachineInfo.h
     ${CMAKE_CURRENT_LIST_DIR}/MainFrame.cpp ${CMAKE_CURRENT_LIST_DIR}/MainFrame.h
+    ${CMAKE_CURRENT_LIST_DIR}/PrintFiles.cpp ${CMAKE_CURRENT_LIST_DIR}/PrintFiles.h
     ${CMAKE_CURRENT_LIST_DIR}/ProgramSettingsDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProgramSettingsDlg.h
     ${CMAKE_CURRENT_LIST_DIR}/ProjectEditView.cpp ${CMAKE_CURRENT_LIST_DIR}/ProjectEditView.h
@@ -39,7 +40,7 @@ if(X11_FOUND)
 endif()
 
 add_executable(velmora ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(velmora PRIVATE velmora_shell velmora_build)
+target_link_libraries(velmora PRIVATE velmora_shell velmora_build velmora_cmdline)
 
 # DefaultDir's default for a program run from the build tree.
 file(MAKE_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Projects)

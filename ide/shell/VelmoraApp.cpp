@@ -89,14 +89,9 @@ bool CVelmoraApp::InitInstance(const QStringList& args)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmora/app/velmora-48.png")));
     m_pMainFrame->SetTemplates(m_pSourceTemplate, m_pProjectTemplate);
 
-    // 7. A file named on the command line.
-    if (cmdInfo.m_nShellCommand != CCommandLineInfo::FileNew) {
-        CDocument* document = OpenDocumentFile(cmdInfo.m_strFileName);
-        if (!document) {
-            return false;
-        }
-        if (cmdInfo.m_nShellCommand == CCommandLineInfo::FilePrint) {
-            m_pMainFrame->GetCommandManager().Execute(ID_FILE_PRINT);
+    // 7. The files named on the command line (printing them is a mode of its own).
+    for (const QString& path : cmdInfo.m_fileNames) {
+        if (!OpenDocumentFile(path)) {
             return false;
         }
     }
