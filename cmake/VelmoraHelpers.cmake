@@ -35,3 +35,62 @@ function(velmora_add_fuzzer)
              COMMAND ${F_NAME} -runs=0 -rss_limit_mb=2048 -timeout=10 ${F_CORPUS})
     set_tests_properties(${F_NAME} PROPERTIES LABELS fuzz TIMEOUT 600)
 endfunction()
+
+# A console tool: an executable linked against Quorvex statically (through the libraries
+# it names, which link quorvex_static, never the shared quorvex), so that a copy of it
+# runs alone in any folder. With HPTOOLS it is also copied, at build and at install, into
+# the tool location under that name, where Velmora runs it; INSTALL_BIN installs it as a
+# program too. The tool is registered in the test console_tools_alone, which copies it
+# alone into an empty folder and runs it there with an empty environment and CHECK_ARGS
+# (none if not given), expecting the exit code CHECK_EXIT and CHECK_OUTPUT in its output.
+#   velmora_add_console_tool(NAME sasm SOURCES main.cpp LIBS sasm_core HPTOOLS SASM.EXE
+#                            CHECK_EXIT 1 CHECK_OUTPUT "Usage")
+function(velmora_add_console_tool)
+    cmake_parse_arguments(T "INSTALL_BIN" "NAME;HPTOOLS;CHECK_EXIT;CHECK_OUTPUT"
+                          "SOURCES;LIBS;CHECK_ARGS" ${ARGN})
+    if(NOT T_NAME OR NOT T_SOURCES OR "${T_CHECK_EXIT}" STREQUAL "" OR NOT T_CHECK_OUTPUT)
+        message(FATAL_ERROR "velmora_add_console_tool needs NAME, SOURCES, CHECK_EXIT and "
+                            "CHECK_OUTPUT")
+    endif()
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS})
+    set(copy_name $<TARGET_FILE_NAME:${T_NAME}>)
+    if(T_HPTOOLS)
+        set(copy_name ${T_HPTOOLS})
+        add_custom_command(TARGET ${T_NAME} POST_BUILD
+            COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${T_NAME}>
+                    ${VELMORA_TOOL_DIR}/${T_HPTOOLS}
+            VERBATIM)
+        install(PROGRAMS $<TARGET_FILE:${T_NAME}>
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora/HPTools RENAME ${T_HPTOOLS})
+    endif()
+    if(T_INSTALL_BIN)
+        install(TARGETS ${T_NAME} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    endif()
+    # One entry of the tools-alone check, as CMake code that the check includes.
+    string(JOIN ";" args ${T_CHECK_ARGS})
+    string(CONCAT entry
+        "list(APPEND tools [==[${T_NAME}]==])\n"
+        "set(${T_NAME}_file [==[$<TARGET_FILE:${T_NAME}>]==])\n"
+        "set(${T_NAME}_copy [==[${copy_name}]==])\n"
+        "set(${T_NAME}_args [==[${args}]==])\n"
+        "set(${T_NAME}_exit [==[${T_CHECK_EXIT}]==])\n"
+        "set(${T_NAME}_output [==[${T_CHECK_OUTPUT}]==])\n")
+    set_property(GLOBAL APPEND_STRING PROPERTY VELMORA_CONSOLE_TOOLS "${entry}")
+    set_property(GLOBAL APPEND PROPERTY VELMORA_CONSOLE_TOOL_TARGETS ${T_NAME})
+endfunction()
+
+# The test of every registered tool, written once all folders have added theirs.
+function(velmora_write_console_tools_check)
+    get_property(entries GLOBAL PROPERTY VELMORA_CONSOLE_TOOLS)
+    if(NOT entries)
+        return()
+    endif()
+    set(list_file ${PROJECT_BINARY_DIR}/console-tools-alone.cmake)
+    file(GENERATE OUTPUT ${list_file} CONTENT "${entries}")
+    add_test(NAME console_tools_alone
+             COMMAND ${CMAKE_COMMAND} -DTOOL_LIST=${list_file}
+                     -P ${PROJECT_SOURCE_DIR}/cmake/CheckToolsAlone.cmake)
+    set_tests_properties(console_tools_alone PROPERTIES TIMEOUT 120)
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL velmora_write_console_tools_check)
