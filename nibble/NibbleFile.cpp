@@ -275,6 +275,31 @@ int CNibbleFile::ReadBytes(unsigned char* pBuffer, std::uint32_t nCount)
     return ReadNibbles(pBuffer, 2 * nCount);
 }
 
+bool CNibbleFile::SkipDownloadHeader()
+{
+    constexpr std::uint32_t kHeaderBytes = 8;
+    constexpr std::uint32_t kTestedBytes = 6;
+    const std::uint32_t nBytes =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(GetLength(), kHeaderBytes));
+    // ReadBytes may fill one byte beyond the data.
+    unsigned char header[kHeaderBytes + 1] = {};
+    Seek(0);
+    if (nBytes == 0) {
+        return false;
+    }
+    ReadBytes(header, nBytes);
+    const bool bHeaderStart = std::memcmp(header, "HPHP48", std::min(nBytes, kTestedBytes)) == 0;
+    if (bHeaderStart && nBytes < kHeaderBytes) {
+        // A file that ends inside the header is a download file cut short.
+        throw CNibbleFileException(CNibbleFileException::readPastEnd);
+    }
+    if (bHeaderStart) {
+        return true;
+    }
+    Seek(0);
+    return false;
+}
+
 int CNibbleFile::WriteBytes(unsigned char* pBuffer, std::uint32_t nCount)
 {
     return WriteNibbles(pBuffer, 2 * nCount);

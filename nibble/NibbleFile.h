@@ -63,6 +63,12 @@ public:
     int ReadNibbleWord(std::uint32_t* pValue, std::uint32_t nWidth);
     int WriteNibbleWord(std::uint32_t nValue, std::uint32_t nWidth);
 
+    // Goes to the start of the file and steps over a binary download header there: 8
+    // bytes starting with "HPHP48". Returns false, with the position left at the start,
+    // when there is none, also for a file shorter than a header (a bare object), except
+    // that a file ending inside "HPHP48" throws code 0: it is a download file cut short.
+    bool SkipDownloadHeader();
+
     // Steps over the RPL object at the file position; returns its size in nibbles
     // (0 for the end marker of a composite).
     int SkipOb();

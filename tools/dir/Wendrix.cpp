@@ -7,7 +7,6 @@
 #include "ObjectCheck.h"
 
 #include <charconv>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -213,11 +212,8 @@ void CWendrixRun::AddLine(const std::string& line)
 LoadedObject CWendrixRun::Load(const std::string& path)
 {
     CNibbleFile file(path, CFile::modeRead);
-    unsigned char header[9] = {};
-    file.ReadBytes(header, 8);
-    if (std::memcmp(header, "HPHP48", 6) != 0) {
+    if (!file.SkipDownloadHeader()) {
         m_out << "Warning: No binary download header on file\n";
-        file.Seek(0);
     }
     const std::uint32_t nStart = file.FilePos();
     file.SetMarker(0xFFFFFFFF);

@@ -3,7 +3,6 @@
 #include "GrobEncoder.h"
 #include "NibbleFile.h"
 
-#include <cstring>
 #include <filesystem>
 #include <ostream>
 #include <system_error>
@@ -64,12 +63,8 @@ void RefuseSameFile(const std::string& strInput, const std::string& strOutput)
 
 void Compress(CNibbleFile& input, CNibbleFile& output, std::ostream& out)
 {
-    // ReadBytes may fill one byte beyond the data.
-    unsigned char header[9] = {};
-    input.ReadBytes(header, 8);
-    if (std::memcmp(header, "HPHP48", 6) != 0) {
+    if (!input.SkipDownloadHeader()) {
         out << "Warning: No binary download header\n";
-        input.Seek(0);
     }
     if (ReadWord(input, 5) != kGrobProlog)
         throw InputError{"Can't compress non-GROB objects"};

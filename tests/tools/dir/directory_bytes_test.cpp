@@ -102,6 +102,21 @@ TEST_F(WendrixTest, NamesAreTranslatedAndObjectsCopiedFromAnyHeader)
               "Nibbles: 85 (42.5 bytes)\n");
 }
 
+TEST_F(WendrixTest, BareObjectsShorterThanAHeaderAreRead)
+{
+    // A system binary and an empty list, 10 nibbles each, in files without a header.
+    Write("bint", Bytes({0x11, 0x29, 0x10, 0x00, 0x00}));
+    Write("list", Bytes({0x74, 0x2A, 0xB0, 0x12, 0x03}));
+    ASSERT_EQ(Build("bint;B\nlist;L\n"), 0) << m_transcript;
+    for (const char* entry : {"  bint -> 'B'  Warning", "  list -> 'L'  Warning"}) {
+        EXPECT_NE(
+            m_transcript.find(entry + std::string(": No binary download header on file\nOK\n")),
+            std::string::npos)
+            << m_transcript;
+    }
+    EXPECT_NE(m_transcript.find("(2 entries)\nVerifying... OK\n"), std::string::npos);
+}
+
 TEST_F(WendrixTest, ListingNamesEveryVariableWritten)
 {
     Write("a.real", kHeader + kReal1);
