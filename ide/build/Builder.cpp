@@ -143,15 +143,15 @@ bool CBuilder::CompileFile(QString source, IBuildProgress& progress, bool projec
 
     AddMessage(QStringLiteral("Running RPLCOMP.EXE:"));
     bool ok = RunTool(tools + "/RPLCOMP.EXE",
-                      QuoteIfBlank(sourceArg) + u' ' + QuoteIfBlank(base + ".a"), pd, progress);
+                      QuoteArgument(sourceArg) + u' ' + QuoteArgument(base + ".a"), pd, progress);
     step();
     if (!ok)
         return false;
 
     const QString sasmArgs =
         m_options.GetOptionBool(QStringLiteral("GNUToolsMode"))
-            ? "-E -N " + QuoteIfBlank(base + ".a")
-            : "-E -t " + QuoteIfBlank(tools + "/SASM.OPC") + u' ' + QuoteIfBlank(base + ".a");
+            ? "-E -N " + QuoteArgument(base + ".a")
+            : "-E -t " + QuoteArgument(tools + "/SASM.OPC") + u' ' + QuoteArgument(base + ".a");
     AddMessage(QStringLiteral("Running SASM.EXE:"));
     ok = RunTool(tools + "/SASM.EXE", sasmArgs, pd, progress);
     step();
@@ -168,7 +168,7 @@ bool CBuilder::CompileFile(QString source, IBuildProgress& progress, bool projec
     control.close();
 
     AddMessage(QStringLiteral("Running SLOAD.EXE:"));
-    ok = RunTool(tools + "/SLOAD.EXE", "-H " + QuoteIfBlank(base + ".m"), pd, progress);
+    ok = RunTool(tools + "/SLOAD.EXE", "-H " + QuoteArgument(base + ".m"), pd, progress);
     step();
 
     // The linker listing, whatever SLOAD's result: its first 10000 bytes, line by line.
@@ -254,8 +254,10 @@ bool CBuilder::BuildDirectory(const QString& fileName, IBuildProgress& progress)
     if (!WriteWhole(index, IndexFileText(*project, compiled)))
         AddMessage("Cannot write " + index);
     progress.StepIt();
-    const bool ok = RunTool(Option("ToolLocation") + "/Wendrix.EXE",
-                            "-in \"" + index + "\" -out \"" + directory + "\"", pd, progress);
+    const bool ok =
+        RunTool(Option("ToolLocation") + "/Wendrix.EXE",
+                "-in " + QuoteArgument(index, true) + " -out " + QuoteArgument(directory, true), pd,
+                progress);
     progress.StepIt();
     return ok;
 }
@@ -273,7 +275,7 @@ bool CBuilder::BuildLibrary(const QString& baseName, IBuildProgress& progress)
     const QString temporary = cdp + "/$$$$!!!!.LIB";
     QFile::remove(library);
     const QString args = "-r " + QString::number(project->m_nRomId) + u' ' +
-                         QuoteIfBlank(baseName + ".dir") + " $$$$!!!!.LIB";
+                         QuoteArgument(baseName + ".dir") + " $$$$!!!!.LIB";
     bool ok = RunTool(Option("ToolLocation") + "/USRLIB.EXE", args, cdp, progress);
     if (ok) {
         // The success line only once the library carries its name, so a tool that

@@ -3,8 +3,7 @@
 #include "BuildMessages.h"
 #include "BuildProgress.h"
 #include "ChildProcess.h"
-
-#include <QStringDecoder>
+#include "Paths.h"
 
 namespace {
 
@@ -65,14 +64,32 @@ QStringList SplitCommandLine(const QString& args)
 
 QString QuoteIfBlank(const QString& path)
 {
-    return path.contains(u' ') ? u'"' + path + u'"' : path;
+    return path.contains(u' ') || path.contains(u'\t') ? u'"' + path + u'"' : path;
 }
 
-QString DecodeToolLine(QByteArrayView line)
+QString QuoteArgument(const QString& path, bool always)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(line);
-    return utf8.hasError() ? QString::fromLatin1(line) : text;
+    if (!always && !path.isEmpty() && !path.contains(u' ') && !path.contains(u'\t') &&
+        !path.contains(u'"'))
+        return path;
+    QString quoted(1, u'"');
+    qsizetype backslashes = 0;
+    for (const QChar c : path) {
+        if (c == u'\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes count as escapes only before a quote: there they are doubled, and
+        // one more makes the quote itself literal.
+        if (c == u'"')
+            quoted += QString(2 * backslashes + 1, u'\\');
+        else
+            quoted += QString(backslashes, u'\\');
+        quoted += c;
+        backslashes = 0;
+    }
+    // The closing quote follows the trailing backslashes.
+    return quoted + QString(2 * backslashes, u'\\') + u'"';
 }
 
 QStringList SplitToolOutput(const QByteArray& text)
@@ -87,7 +104,7 @@ QStringList SplitToolOutput(const QByteArray& text)
         qsizetype len = end - start;
         if (len > 0 && text[end - 1] == '\r')
             --len;
-        const QString line = DecodeToolLine(QByteArrayView(text.constData() + start, len));
+        const QString line = DecodeUtf8OrLatin1(QByteArrayView(text.constData() + start, len));
         qsizetype at = 0;
         for (; line.size() - at > kMaxLine; at += kMaxLine)
             lines << line.mid(at, kMaxLine);

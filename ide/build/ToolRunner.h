@@ -16,19 +16,22 @@ class IBuildProgress;
 // for n backslashes; "" inside quotes is one literal quote.
 QStringList SplitCommandLine(const QString& args);
 
-// Puts a path that holds a blank in double quotes, so that it reaches a tool as one
-// argument; a path without blanks is returned as written.
+// Puts a path that holds a blank or a tab in double quotes, for the loader's control
+// file, whose operands are quoted without escapes; other paths are returned as written.
 QString QuoteIfBlank(const QString& path);
+// A path as one argument of an argument string: returned as written when it holds no
+// blank, tab or double quote (and is not empty) and always is false; else in double
+// quotes, with its quotes and the backslashes before them escaped, so that
+// SplitCommandLine gives it back.
+QString QuoteArgument(const QString& path, bool always = false);
 
 // Cuts tool output or a listing into the lines that the messages show: at each line
 // feed, with a trailing carriage return removed, long lines cut into pieces of at most
 // 1023 characters. The piece after the last line feed counts as a line too, so text
-// ending in a line break gives a closing empty line.
+// ending in a line break gives a closing empty line. Each line is read as UTF-8, the
+// encoding of the paths the tools are given, when it is valid UTF-8, else as Latin-1
+// (DecodeUtf8OrLatin1), so that nothing a tool writes is lost.
 QStringList SplitToolOutput(const QByteArray& text);
-// The text of one line of tool output: UTF-8, the encoding of the paths the tools are
-// given, when the line is valid UTF-8; otherwise each byte as its Latin-1 character, so
-// that nothing a tool writes is lost.
-QString DecodeToolLine(QByteArrayView line);
 
 class CToolRunner
 {

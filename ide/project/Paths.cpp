@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 
 QString FullPath(const QString& path)
 {
@@ -38,4 +39,11 @@ QString EntryPathToFile(const QByteArray& path, const QString& projectDir)
         return file;
     }
     return projectDir + file;
+}
+
+QString DecodeUtf8OrLatin1(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }

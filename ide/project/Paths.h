@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // The absolute, lexically normalised form of path (relative to the current directory;
@@ -19,3 +20,8 @@ bool IsAbsoluteEntryPath(const QByteArray& path);
 // The file that a stored path names, with backslashes read as separators; a relative
 // path is taken from projectDir (which ends with '/').
 QString EntryPathToFile(const QByteArray& path, const QString& projectDir);
+
+// Names and lines from the file system and from tools: UTF-8, as the file system stores
+// names, when the bytes are valid UTF-8; otherwise each byte as its Latin-1 character,
+// so that no byte is lost.
+QString DecodeUtf8OrLatin1(QByteArrayView bytes);

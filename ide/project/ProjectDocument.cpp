@@ -379,7 +379,7 @@ void CProjectDocument::RefreshFileRow(int index)
     }
     const ProjectFileEntry& entry = m_files.at(index);
     m_pFileList->SetRowTexts(index,
-                             {QString::fromLatin1(entry.path), YesNo(entry.visible),
+                             {DecodeUtf8OrLatin1(entry.path), YesNo(entry.visible),
                               YesNo(entry.compile), QString::fromLatin1(entry.compiledName)});
     m_pFileList->SetRowImage(index, IsFileInCurrentConfig(index) ? 1 : 0);
 }

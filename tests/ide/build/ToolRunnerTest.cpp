@@ -138,6 +138,20 @@ TEST(SplitCommandLine, WindowsRules)
     EXPECT_EQ(SplitCommandLine(""), QStringList());
     EXPECT_EQ(QuoteIfBlank("/a b/c.s"), "\"/a b/c.s\"");
     EXPECT_EQ(QuoteIfBlank("/ab/c.s"), "/ab/c.s");
+    EXPECT_EQ(QuoteIfBlank("/a\tb"), "\"/a\tb\"");
+}
+
+TEST(QuoteArgument, SplitGivesThePathBack)
+{
+    const QString paths[] = {"/ab/c.s", "/a b/c.s",  "/a\tb", "/say\"x\"/c.s",
+                             "/a b\\",  "/a\\\"b c", "\\\\",  ""};
+    for (const QString& path : paths) {
+        for (const bool always : {false, true})
+            EXPECT_EQ(SplitCommandLine("-x " + QuoteArgument(path, always) + " y"),
+                      QStringList({"-x", path, "y"}))
+                << path.toStdString();
+    }
+    EXPECT_EQ(QuoteArgument("/ab/c.s"), "/ab/c.s");
 }
 
 TEST(SplitToolOutput, LinesLoseOnlyTheirCarriageReturn)

@@ -182,6 +182,13 @@ TEST_F(Project, MoveAndRemoveEntries)
     }
 }
 
+TEST_F(Project, EntryNamesWithAccentsAreShownAsSpelt)
+{
+    // The file system stores the name in UTF-8 and the list shows it so.
+    ASSERT_TRUE(m_doc.AddFile(m_root + QStringLiteral("/proj/Größe.s"), {}));
+    EXPECT_EQ(m_list.Column(0), QStringList({QStringLiteral("Größe.s")}));
+}
+
 TEST(ProjectPaths, WindowsMadePathsKeepTheirMeaning)
 {
     EXPECT_TRUE(IsAbsoluteEntryPath("/usr/src/a.s"));
