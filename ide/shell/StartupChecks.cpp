@@ -58,14 +58,13 @@ void DetectToolSet(COptionTable& options)
     }
     const bool gnu = sasm.size() < kHpSasmMinSize;
     const bool gnuMode = options.GetOptionBool(kGnuMode);
-    if (gnu && !gnuMode) {
-        if (Prompt().MessageBox(LoadString(IDS_GNU_DETECTED), QString(), Mb::YesNo) == IDYES) {
-            options.SetOption(kGnuMode, QStringLiteral("Yes"));
-        }
-    } else if (!gnu && gnuMode) {
-        if (Prompt().MessageBox(LoadString(IDS_HP_DETECTED), QString(), Mb::YesNo) == IDYES) {
-            options.SetOption(kGnuMode, QStringLiteral("No"));
-        }
+    const unsigned question = gnu && !gnuMode   ? IDS_GNU_DETECTED
+                              : !gnu && gnuMode ? IDS_HP_DETECTED
+                                                : 0;
+    // The answer is saved at once, so that the question does not return at every start.
+    if (question && Prompt().MessageBox(LoadString(question), QString(), Mb::YesNo) == IDYES) {
+        options.SetOption(kGnuMode, gnu ? QStringLiteral("Yes") : QStringLiteral("No"));
+        options.SaveOption(kGnuMode);
     }
 }
 

@@ -90,9 +90,10 @@ TEST_F(StartupTest, SasmSizeBoundaryDecidesTheToolSet)
             ASSERT_EQ(m_prompt.Boxes().size(), 1);
             EXPECT_EQ(m_prompt.Boxes()[0].text, c.question);
             EXPECT_EQ(m_prompt.Boxes()[0].type & Mb::ButtonMask, Mb::YesNo);
-            // Yes switches the mode in memory only.
-            EXPECT_EQ(options.GetOption("GNUToolsMode"), QString(c.size < 140000 ? "Yes" : "No"));
-            EXPECT_EQ(StoredOption("GNUToolsMode"), c.mode);
+            // Yes switches the mode and saves it, so the next start does not ask again.
+            const QString answered = c.size < 140000 ? "Yes" : "No";
+            EXPECT_EQ(options.GetOption("GNUToolsMode"), answered);
+            EXPECT_EQ(StoredOption("GNUToolsMode"), answered);
         }
     }
 }
@@ -105,6 +106,7 @@ TEST_F(StartupTest, NoAnswerKeepsTheMode)
     DetectToolSet(options);
     EXPECT_EQ(m_prompt.Boxes().size(), 1);
     EXPECT_EQ(options.GetOption("GNUToolsMode"), "No");
+    EXPECT_EQ(StoredOption("GNUToolsMode"), "<none>");
 }
 
 TEST_F(StartupTest, NoDetectionWhenSwitchedOffOrWithoutSasm)
