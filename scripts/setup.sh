@@ -3,7 +3,7 @@
 # only for those that are missing, so that a second run costs a few milliseconds.
 set -eu
 PACKAGES="cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev \
-qt6-base-dev qt6-serialport-dev libgl-dev lrzsz socat xvfb xauth fonts-dejavu-core \
+qt6-base-dev libgl-dev lrzsz socat xvfb xauth fonts-dejavu-core \
 clang-format"
 
 missing=""
