@@ -4,6 +4,7 @@
 // source, and the recent file list opens its entries (and forgets those that are gone).
 #include "CommandIds.h"
 #include "DocTemplate.h"
+#include "PrintFiles.h"
 #include "ProjectDocument.h"
 #include "ShellTestSupport.h"
 #include "SourceDocument.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMdiArea>
+#include <QPrinter>
 
 using namespace Cmd;
 
@@ -147,6 +149,21 @@ TEST_F(DocumentTest, RecentFilesOpenAndForgetMissingOnes)
     CRecentFileList reread;
     reread.Load();
     EXPECT_EQ(reread.Entries(), m_app.RecentFiles().Entries());
+}
+
+TEST_F(DocumentTest, PrintSwitchPrintsSourcesAndStopsAtAFileItCannotPrint)
+{
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_work.filePath("out.pdf"));
+    EXPECT_TRUE(PrintSourceFiles({WriteSource("a.s")}, printer));
+    QFile pdf(m_work.filePath("out.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
+    EXPECT_TRUE(m_prompt.Boxes().isEmpty());
+    EXPECT_FALSE(PrintSourceFiles({m_work.filePath("missing.s")}, printer));
+    EXPECT_FALSE(PrintSourceFiles({WriteSource("p.hpr")}, printer));
+    EXPECT_EQ(m_prompt.Boxes().size(), 2);
 }
 
 TEST_F(DocumentTest, FileOpenDialogListsTheDocumentKinds)
