@@ -1,6 +1,7 @@
 #include "FilePropertiesDlg.h"
 
 #include "ConfigListDlg.h"
+#include "Paths.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -71,7 +72,7 @@ CFilePropertiesDlg::CFilePropertiesDlg(const CFilePropertiesModel& model,
 
 void CFilePropertiesDlg::ReadControls()
 {
-    m_model.m_strPath = m_pPath->text().toLatin1();
+    m_model.m_strPath = EncodeEditedPath(m_pPath->text(), m_model.m_strPath);
     m_model.m_strCompiledName = m_pCompiledName->text().toLatin1();
     m_model.m_bVisible = m_pVisible->isChecked();
     m_model.m_bCompile = m_pCompile->isChecked();
@@ -81,7 +82,7 @@ void CFilePropertiesDlg::ReadControls()
 
 void CFilePropertiesDlg::ShowValues()
 {
-    m_pPath->setText(QString::fromLatin1(m_model.m_strPath));
+    m_pPath->setText(DecodeUtf8OrLatin1(m_model.m_strPath));
     m_pCompiledName->setText(QString::fromLatin1(m_model.m_strCompiledName));
     m_pVisible->setChecked(m_model.m_bVisible);
     m_pCompile->setChecked(m_model.m_bCompile);

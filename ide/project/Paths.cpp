@@ -47,3 +47,8 @@ QString DecodeUtf8OrLatin1(QByteArrayView bytes)
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
+
+QByteArray EncodeEditedPath(const QString& text, const QByteArray& stored)
+{
+    return text == DecodeUtf8OrLatin1(stored) ? stored : text.toUtf8();
+}

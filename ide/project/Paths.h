@@ -25,3 +25,7 @@ QString EntryPathToFile(const QByteArray& path, const QString& projectDir);
 // names, when the bytes are valid UTF-8; otherwise each byte as its Latin-1 character,
 // so that no byte is lost.
 QString DecodeUtf8OrLatin1(QByteArrayView bytes);
+// The bytes to store for a path edited from its shown text DecodeUtf8OrLatin1(stored):
+// stored itself while the text is unchanged, else the text in UTF-8, as the file system
+// names files.
+QByteArray EncodeEditedPath(const QString& text, const QByteArray& stored);

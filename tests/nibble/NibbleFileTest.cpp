@@ -2,6 +2,7 @@
 #include "NibbleFile.h"
 #include "NibbleTestSupport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -18,7 +19,9 @@ protected:
     // A file holding bytes, opened with mode.
     std::string Make(const Bytes& bytes)
     {
-        std::string strPath = m_dir.File("f" + std::to_string(m_nFiles++));
+        std::string strName(1, 'f');
+        strName += std::to_string(m_nFiles++);
+        std::string strPath = m_dir.File(strName);
         WriteFileBytes(strPath, bytes);
         return strPath;
     }
@@ -398,8 +401,8 @@ TEST_F(NibbleFileTest, WriteThatTheSystemStopsHalfway)
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
-    Bytes expected(40, 0x11);
-    expected.resize(60, 0x22);
+    Bytes expected(60, 0x22);
+    std::fill_n(expected.begin(), 40, 0x11);
     EXPECT_EQ(ReadFileBytes(strPath), expected);
     EXPECT_EQ(file.GetLength(), 60u);
     EXPECT_EQ(file.FilePos(), 80u);

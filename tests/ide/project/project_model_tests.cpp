@@ -187,6 +187,12 @@ TEST_F(Project, EntryNamesWithAccentsAreShownAsSpelt)
     // The file system stores the name in UTF-8 and the list shows it so.
     ASSERT_TRUE(m_doc.AddFile(m_root + QStringLiteral("/proj/Größe.s"), {}));
     EXPECT_EQ(m_list.Column(0), QStringList({QStringLiteral("Größe.s")}));
+    // A name stored in Latin-1 is shown so, and kept byte for byte until it is edited.
+    const QByteArray latin1 = "\xE9t\xE9.s";
+    EXPECT_EQ(DecodeUtf8OrLatin1(latin1), QStringLiteral("été.s"));
+    EXPECT_EQ(EncodeEditedPath(QStringLiteral("été.s"), latin1), latin1);
+    EXPECT_EQ(EncodeEditedPath(QStringLiteral("été2.s"), latin1), QByteArray("\xC3\xA9t\xC3\xA9"
+                                                                             "2.s"));
 }
 
 TEST(ProjectPaths, WindowsMadePathsKeepTheirMeaning)
