@@ -211,7 +211,10 @@ public:
         for (const LoadedModule& module : m_modules)
             text << "  " << Hex5(module.start) << "  " << Hex5(module.object.code.size()) << "  "
                  << module.operand.path << "  (" << module.object.sourceName << ")\r\n";
-        text << "\r\nSymbols\r\n  Value  " << Column("Name") << "Module\r\n";
+        const bool anySymbol = std::any_of(m_modules.begin(), m_modules.end(),
+                                           [](const auto& m) { return !m.object.symbols.empty(); });
+        if (anySymbol)
+            text << "\r\nSymbols\r\n  Value  " << Column("Name") << "Module\r\n";
         for (const LoadedModule& module : m_modules)
             for (const saturn::ObjectSymbol& symbol : module.object.symbols)
                 text << "  "

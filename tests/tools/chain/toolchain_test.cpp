@@ -6,6 +6,7 @@
 #include "SourceReference.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -18,10 +19,10 @@ struct Expected
 const std::string kHeader = "84058405 4383D225"; // "HPHP48-R"
 const std::string kReal1 = "33920 000 000000000001 0";
 const std::vector<Expected> kHello = {
-    {"HELLO", "D9D20 51A81"                          // program, CK0NOLASTWD
+    {"Hello", "D9D20 51A81"                          // program, CK0NOLASTWD
               " C2A20 F1000 8456C6C6F6C20277F627C64612" // $ "Hello, world!"
               " B2130"},
-    {"LITS", "47A20"                          // list
+    {"Literals", "47A20"                          // list
              " 11920 C1000 11920 46000"       // # 1C, 100
              " " + kReal1 +                    // % 1
              " 33920 100 000000000521 9"      // % -12.5
@@ -46,7 +47,7 @@ const std::vector<Expected> kHello = {
              " D9D20 88130 B2130"                                                // :: DUP ;
              " 47A20 B2130"                                                      // { }
              " B2130"},
-    {"KEEP", "CCD20 71000"  // code object, 5 + 18 nibbles
+    {"Keep", "CCD20 71000"  // code object, 5 + 18 nibbles
              " 8F B9760"    // GOSBVL =SAVPTR
              " 6 300"       // GOTO done
              " 8D 34150"},  // GOVLNG =GETPTRLOOP
@@ -122,7 +123,7 @@ TEST_F(ToolChainTest, EachToolsErrorLeadsToTheSourceLine)
         int line;
     };
     const Case cases[] = {
-        {"RPLCOMP", header + "::\r\n  {\r\n    DUP\r\n;\r\n", 5},
+        {"RPLCOMP", header + "::\r\n  {\r\n    DUP\r\n;\r\n", 7},
         {"SASM", header + "CODE\r\n  GOSBVL =SAVPTR\r\n  NOSUCHOP\r\nENDCODE\r\n", 6},
         {"SLOAD", header + "::\r\n  DUP\r\n  NOSUCHENTRY\r\n;\r\n", 6},
     };
