@@ -64,8 +64,7 @@ double BuildOnce(const QString& dir, const QString& configHome)
     QDir(dir + "/Compiled").removeRecursively();
     QProcessEnvironment env;
     env.insert("XDG_CONFIG_HOME", configHome);
-    return Run(QCoreApplication::applicationFilePath(), {"--build", dir + "/bench.hpr"}, dir,
-               env);
+    return Run(QCoreApplication::applicationFilePath(), {"--build", dir + "/bench.hpr"}, dir, env);
 }
 
 } // namespace
