@@ -67,7 +67,7 @@ int Usage(const QString& strProblem)
                  "velmora: %s\nusage: velmora --transfer FILE [--name NAME]\n"
                  "       velmora --simulate FILE\n",
                  strProblem.toUtf8().constData());
-    return 1;
+    return 2; // the exit code of a wrong command line, as for every mode
 }
 
 } // namespace
