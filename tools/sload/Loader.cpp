@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <sstream>
+#include <unordered_map>
 
 namespace {
 
@@ -127,7 +128,11 @@ public:
                 m_report.Line(error);
                 continue;
             }
-            m_tables.push_back(std::move(entries));
+            // Looked up once per reference: a map instead of a walk over the table.
+            std::unordered_map<std::string, std::uint32_t> byName;
+            for (Entry& entry : entries)
+                byName.try_emplace(std::move(entry.name), entry.address);
+            m_tables.push_back(std::move(byName));
         }
         for (const ControlOperand& operand : m_control.modules) {
             LoadedModule loaded{operand, {}, 0};
@@ -281,10 +286,9 @@ private:
     {
         if (const auto it = m_globals.find(name); it != m_globals.end())
             return it->second;
-        for (const std::vector<Entry>& table : m_tables)
-            for (const Entry& entry : table)
-                if (entry.name == name)
-                    return Definition{entry.address, false, nullptr};
+        for (const auto& table : m_tables)
+            if (const auto it = table.find(name); it != table.end())
+                return Definition{it->second, false, nullptr};
         return std::nullopt;
     }
 
@@ -348,7 +352,7 @@ private:
 
     const LoadControl& m_control;
     Reporter& m_report;
-    std::vector<std::vector<Entry>> m_tables;
+    std::vector<std::unordered_map<std::string, std::uint32_t>> m_tables;
     std::vector<LoadedModule> m_modules;
     std::map<std::string, Definition> m_globals;
     std::map<std::string, Use> m_unresolved;
