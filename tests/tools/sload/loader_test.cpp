@@ -93,12 +93,13 @@ TEST_F(LoaderTest, ModulesLinkAgainstTheirGlobalsThenEachTableInOrder)
     WriteModule("b.o", b);
     Write("t1.txt", "DUP #03188\nSWAP #03223\n");
     Write("t2.a", "=DUP EQU #11111\n=OVER EQU #03244 *\n");
+    Write("more.m", "SE t2.a\r\n");
     std::filesystem::create_directory("out");
     Write("load.m",
           "* the long spellings, a quoted name, '\\' separators\r\n"
           "TITLE Two modules\r\nOUTPUT out\\two.gx\r\n"
           "LLIST \"out\\two list.lr\" comment\r\nSUPPRESS XREF SU\r\n"
-          "SEARCH t1.txt\r\nSE t2.a\r\nRELOCATE a.o\r\n  re \"b.o\r\nEND\r\nnot read\r\n");
+          "SEARCH t1.txt\r\nLINK more.m\r\nRELOCATE a.o\r\n  re \"b.o\r\nEND\r\nnot read\r\n");
 
     ASSERT_EQ(Run("load.m"), 0) << m_transcript;
     EXPECT_EQ(m_transcript, "");
