@@ -30,41 +30,42 @@ bool IsDigit(char c)
 
 } // namespace
 
+std::size_t DecodeCalcEscape(std::string_view text, unsigned char& code)
+{
+    if (text.empty() || text[0] != '\\') {
+        return 0;
+    }
+    const std::string_view rest = text.substr(1);
+    for (const CalcCode& entry : kCalcCodes) {
+        if (rest.starts_with(entry.text)) {
+            code = entry.code;
+            return 1 + std::string_view(entry.text).size();
+        }
+    }
+    if (rest.size() >= 3 && IsDigit(rest[0]) && IsDigit(rest[1]) && IsDigit(rest[2])) {
+        const int value = (rest[0] - '0') * 100 + (rest[1] - '0') * 10 + (rest[2] - '0');
+        if (value < 256) {
+            code = static_cast<unsigned char>(value);
+            return 4;
+        }
+    }
+    return 0;
+}
+
 std::string TranslateCalcChars(const std::string& text)
 {
     std::string result;
     result.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        if (text[i] != '\\') {
+        unsigned char code = 0;
+        const std::size_t used = DecodeCalcEscape(std::string_view(text).substr(i), code);
+        if (used == 0) {
             result += text[i++];
             continue;
         }
-        const std::size_t after = i + 1;
-        const std::string_view rest = std::string_view(text).substr(after);
-        bool matched = false;
-        for (const CalcCode& entry : kCalcCodes) {
-            if (rest.starts_with(entry.text)) {
-                result += static_cast<char>(entry.code);
-                i = after + std::string_view(entry.text).size();
-                matched = true;
-                break;
-            }
-        }
-        if (matched) {
-            continue;
-        }
-        if (after + 3 <= text.size() && IsDigit(text[after]) && IsDigit(text[after + 1]) &&
-            IsDigit(text[after + 2])) {
-            const int value =
-                (text[after] - '0') * 100 + (text[after + 1] - '0') * 10 + (text[after + 2] - '0');
-            if (value < 256) {
-                result += static_cast<char>(value);
-                i = after + 3;
-                continue;
-            }
-        }
-        result += text[i++];
+        result += static_cast<char>(code);
+        i += used;
     }
     return result;
 }

@@ -6,7 +6,14 @@
 // Self-contained on purpose: the directory tool and the IDE link this same library.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
+
+// Decodes the one escape at the start of text (which begins with a backslash): stores the
+// character in code and returns how many characters of text the escape spans, or 0 when the
+// backslash starts no known code and no three-digit value below 256.
+std::size_t DecodeCalcEscape(std::string_view text, unsigned char& code);
 
 // Replaces every escape in text by the character it stands for. The codes are matched
 // case-sensitively, the first match in table order wins, and a character produced by a
