@@ -250,8 +250,7 @@ private:
     std::string Where(Origin at, Origin from) const;
     static bool IsCloser(const Token& t) { return !t.quoted && (t.text == ";" || t.text == "}"); }
     std::optional<Token> Argument(const Token& key, const char* what);
-    std::optional<std::uint32_t> HexArgument(const Token& key, const char* what,
-                                             std::uint32_t max);
+    std::optional<std::uint32_t> HexArgument(const Token& key, const char* what, std::uint32_t max);
     std::optional<std::string> HexDigits(const Token& key, std::uint32_t count);
 
     void Item(const Token& t, std::vector<Obj>& into, int depth);
@@ -393,10 +392,10 @@ std::optional<std::string> Compiler::HexDigits(const Token& key, std::uint32_t c
     std::string digits;
     while (digits.size() < count) {
         Token t = m_in.Next();
-        const bool hex = !t.end && !t.quoted && std::all_of(t.text.begin(), t.text.end(), IsHexDigit);
+        const bool hex =
+            !t.end && !t.quoted && std::all_of(t.text.begin(), t.text.end(), IsHexDigit);
         if (!hex || digits.size() + t.text.size() > count) {
-            Error(key.at, key.text + " announces " + std::to_string(count) +
-                              " hex digits but " +
+            Error(key.at, key.text + " announces " + std::to_string(count) + " hex digits but " +
                               (hex ? "more follow" : std::to_string(digits.size()) + " follow"));
             if (!t.end && !hex) {
                 m_in.Unget(std::move(t));
@@ -450,8 +449,9 @@ CompileResult Compiler::Run()
         if (label && line.statement) {
             OutLine labelled = line;
             const std::string& name = label->text;
-            labelled.text = (name.size() < 8 ? name + std::string(8 - name.size(), ' ') : name + " ") +
-                            line.text.substr(8);
+            labelled.text =
+                (name.size() < 8 ? name + std::string(8 - name.size(), ' ') : name + " ") +
+                line.text.substr(8);
             label.reset();
             put(labelled);
             return;
@@ -575,7 +575,8 @@ void Compiler::Composite(const Token& open, const char* prolog, std::string_view
     for (;;) {
         Token t = m_in.Next();
         if (t.end) {
-            Error(open.at, "\"" + open.text + "\" is not closed by \"" + std::string(closer) + "\"");
+            Error(open.at,
+                  "\"" + open.text + "\" is not closed by \"" + std::string(closer) + "\"");
             obj.end = t.at;
             break;
         }
@@ -716,7 +717,8 @@ void Compiler::String(const Token& t, std::vector<Obj>& into, int)
         Error(t.at, "the string is too long for one object");
         return;
     }
-    std::vector<OutLine> lines{Statement("CON(5)", Hex(static_cast<std::uint32_t>(5 + 2 * text.size())), t.at)};
+    std::vector<OutLine> lines{
+        Statement("CON(5)", Hex(static_cast<std::uint32_t>(5 + 2 * text.size())), t.at)};
     AddBytes(lines, text, t.at);
     into.push_back(Leaf(t.at, "DOCSTR", 5 + 2 * text.size(), std::move(lines)));
 }
@@ -729,8 +731,8 @@ void Compiler::Character(const Token& t, std::vector<Obj>& into, int)
     }
     const std::string text = c->text.size() == 1 && !c->quoted ? c->text : DecodeText(c->text);
     if (text.size() != 1) {
-        Error(c->at, "CHR needs one character (or one escape such as \\065), not \"" + c->text +
-                         "\"");
+        Error(c->at,
+              "CHR needs one character (or one escape such as \\065), not \"" + c->text + "\"");
         return;
     }
     into.push_back(Leaf(t.at, "DOCHAR", 2,
@@ -748,7 +750,8 @@ std::optional<Obj> Compiler::NameObject(const Token& t, const char* prolog)
         Error(name->at, "the name is longer than 255 characters");
         return std::nullopt;
     }
-    std::vector<OutLine> lines{Statement("CON(2)", Hex(static_cast<std::uint32_t>(text.size())), t.at)};
+    std::vector<OutLine> lines{
+        Statement("CON(2)", Hex(static_cast<std::uint32_t>(text.size())), t.at)};
     AddBytes(lines, text, t.at);
     return Leaf(t.at, prolog, 2 + 2 * text.size(), std::move(lines));
 }
@@ -819,7 +822,8 @@ void Compiler::Grob(const Token& t, std::vector<Obj>& into, int)
     const auto field = [&](std::size_t at) {
         std::uint64_t value = 0;
         for (std::size_t i = 5; i-- > 0;) {
-            value = value * 16 + static_cast<std::uint64_t>(ParseHex((*digits).substr(at + i, 1), 15).value_or(0));
+            value = value * 16 + static_cast<std::uint64_t>(
+                                     ParseHex((*digits).substr(at + i, 1), 15).value_or(0));
         }
         return value;
     };
@@ -842,9 +846,9 @@ void Compiler::RomPointer(const Token& t, std::vector<Obj>& into, int)
     if (!command) {
         return;
     }
-    into.push_back(Leaf(t.at, "DOROMP", 6,
-                        {Statement("CON(3)", Hex(*library), t.at),
-                         Statement("CON(3)", Hex(*command), t.at)}));
+    into.push_back(
+        Leaf(t.at, "DOROMP", 6,
+             {Statement("CON(3)", Hex(*library), t.at), Statement("CON(3)", Hex(*command), t.at)}));
 }
 
 void Compiler::RawPointer(const Token& t, std::vector<Obj>& into, int)
@@ -869,17 +873,17 @@ void Compiler::AccessPointer(const Token& t, std::vector<Obj>& into, int)
     if (!mapper) {
         return;
     }
-    into.push_back(Leaf(t.at, "DOACPTR", 10,
-                        {Statement("CON(5)", Hex(*address), t.at),
-                         Statement("CON(5)", Hex(*mapper), t.at)}));
+    into.push_back(
+        Leaf(t.at, "DOACPTR", 10,
+             {Statement("CON(5)", Hex(*address), t.at), Statement("CON(5)", Hex(*mapper), t.at)}));
 }
 
 std::optional<Obj> Compiler::ArrayElement(const Token& t, int depth)
 {
     std::vector<Obj> items;
     Item(t, items, depth + 1);
-    if (items.size() == 1 && items.front().kind == Kind::Leaf &&
-        items.front().symbol != "DOARRY" && items.front().symbol != "DOLNKARRY") {
+    if (items.size() == 1 && items.front().kind == Kind::Leaf && items.front().symbol != "DOARRY" &&
+        items.front().symbol != "DOLNKARRY") {
         return std::move(items.front());
     }
     if (!items.empty()) {
@@ -962,7 +966,8 @@ void Compiler::ArrayObject(const Token& t, bool linked, std::vector<Obj>& into, 
     }
     std::vector<std::uint32_t> dims{static_cast<std::uint32_t>(elements.size())};
     if (!rows.empty()) {
-        if (std::any_of(rows.begin(), rows.end(), [&](std::size_t n) { return n != rows.front(); }) ||
+        if (std::any_of(rows.begin(), rows.end(),
+                        [&](std::size_t n) { return n != rows.front(); }) ||
             rows.front() == 0) {
             Error(t.at, "the rows of the matrix differ in length");
             return;
@@ -979,9 +984,10 @@ void Compiler::ArrayObject(const Token& t, bool linked, std::vector<Obj>& into, 
         Error(t.at, "the array is too large for one object");
         return;
     }
-    std::vector<OutLine> lines{Statement("CON(5)", Hex(static_cast<std::uint32_t>(size)), t.at),
-                               Statement("CON(5)", "=" + elements.front().symbol, t.at),
-                               Statement("CON(5)", Hex(static_cast<std::uint32_t>(dims.size())), t.at)};
+    std::vector<OutLine> lines{
+        Statement("CON(5)", Hex(static_cast<std::uint32_t>(size)), t.at),
+        Statement("CON(5)", "=" + elements.front().symbol, t.at),
+        Statement("CON(5)", Hex(static_cast<std::uint32_t>(dims.size())), t.at)};
     for (const std::uint32_t d : dims) {
         lines.push_back(Statement("CON(5)", Hex(d), t.at));
     }
@@ -989,7 +995,8 @@ void Compiler::ArrayObject(const Token& t, bool linked, std::vector<Obj>& into, 
         // Each offset counts from its own field to the element's body.
         std::size_t before = 0;
         for (std::size_t i = 0; i < k; ++i) {
-            lines.push_back(Statement("CON(5)", Hex(static_cast<std::uint32_t>(5 * (k - i) + before)), t.at));
+            lines.push_back(
+                Statement("CON(5)", Hex(static_cast<std::uint32_t>(5 * (k - i) + before)), t.at));
             before += elements[i].bodySize;
         }
     }
@@ -1075,9 +1082,9 @@ void Compiler::Definition(const Token& t, std::vector<Obj>& into, int)
         Obj record;
         record.kind = Kind::Raw;
         record.at = t.at;
-        record.lines.push_back({std::string("*#lib ") + (t.text == "xNAME" ? "VISIBLE " : "HIDDEN ") +
-                                    name->text,
-                                t.at, false});
+        record.lines.push_back(
+            {std::string("*#lib ") + (t.text == "xNAME" ? "VISIBLE " : "HIDDEN ") + name->text,
+             t.at, false});
         into.push_back(std::move(record));
     }
     into.push_back(std::move(label));

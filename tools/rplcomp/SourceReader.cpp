@@ -54,10 +54,9 @@ void Diagnostics::Add(Origin at, const std::string& text)
     if (Full()) {
         return;
     }
-    const std::string& file =
-        at.file >= 0 && static_cast<std::size_t>(at.file) < m_fileNames.size()
-            ? m_fileNames[static_cast<std::size_t>(at.file)]
-            : m_fileNames.front();
+    const std::string& file = at.file >= 0 && static_cast<std::size_t>(at.file) < m_fileNames.size()
+                                  ? m_fileNames[static_cast<std::size_t>(at.file)]
+                                  : m_fileNames.front();
     m_lines.push_back("*** ERROR in \"" + file + "\" on line " + std::to_string(at.line) + ": " +
                       text);
 }
@@ -143,8 +142,9 @@ Token SourceReader::Next()
             const std::size_t close = text.find(')', s.pos);
             const std::size_t stop = close == std::string::npos ? text.size() : close + 1;
             if (!s.IsMacro()) {
-                s.line += static_cast<int>(std::count(text.begin() + static_cast<long>(s.pos),
-                                                      text.begin() + static_cast<long>(stop), '\n'));
+                s.line +=
+                    static_cast<int>(std::count(text.begin() + static_cast<long>(s.pos),
+                                                text.begin() + static_cast<long>(stop), '\n'));
             }
             s.pos = stop;
             if (close == std::string::npos) {

@@ -48,9 +48,9 @@ struct Token
 // Finds and reads a file named by INCLUDE. includer is the name of the file holding the
 // directive. On success stores the name to report for the file (the path it was opened
 // under) and its text; on failure returns false with the reason.
-using IncludeReader = std::function<bool(const std::string& includer, const std::string& name,
-                                         std::string& path, std::string& text,
-                                         std::string& reason)>;
+using IncludeReader =
+    std::function<bool(const std::string& includer, const std::string& name, std::string& path,
+                       std::string& text, std::string& reason)>;
 
 class SourceReader
 {

@@ -1,0 +1,6 @@
+DEFINE A B B
+DEFINE B C C
+DEFINE C A
+A
+INCLUDE ab
+{ ( x ) ;
