@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -424,11 +425,12 @@ CompileResult Compiler::Run()
     // Writes the statements, with a *#line comment wherever the origin of the next line is
     // not the line after the origin of the previous one.
     std::string& out = result.assembly;
+    out.reserve(1 << 16);
     int file = -1;
     int nextLine = 0;
     std::optional<OutLine> label;
     int codeLabels = 0;
-    std::set<std::string, std::less<>> referenced;
+    std::unordered_set<std::string_view> referenced; // views into the tree and the name sets
     const auto put = [&](const OutLine& line) {
         if (line.at.file != file || line.at.line != nextLine) {
             out += "*#line " + std::to_string(line.at.line) + " \"" +
@@ -459,32 +461,35 @@ CompileResult Compiler::Run()
         flushLabel();
         put(line);
     };
-    const auto statement = [&](std::string_view op, const std::string& operand, Origin at) {
-        if (operand.starts_with('=')) {
-            referenced.insert(operand.substr(1));
-        }
-        emit(Statement(op, operand, at));
+    // A pointer to a global name: the name is kept for the list of external names.
+    const auto pointer = [&](std::string_view name, Origin at) {
+        referenced.insert(name);
+        emit(Statement("CON(5)", "=" + std::string(name), at));
     };
     const std::function<void(const Obj&)> object = [&](const Obj& obj) {
         switch (obj.kind) {
         case Kind::Leaf:
-            statement("CON(5)", "=" + obj.symbol, obj.at);
+            pointer(obj.symbol, obj.at);
             for (const OutLine& line : obj.lines) {
                 emit(line);
             }
             break;
         case Kind::Pointer:
-            statement("CON(5)", obj.global ? "=" + obj.symbol : obj.symbol, obj.at);
+            if (obj.global) {
+                pointer(obj.symbol, obj.at);
+            } else {
+                emit(Statement("CON(5)", obj.symbol, obj.at));
+            }
             break;
         case Kind::Composite:
-            statement("CON(5)", "=" + obj.symbol, obj.at);
+            pointer(obj.symbol, obj.at);
             for (const Obj& child : obj.children) {
                 object(child);
             }
-            statement("CON(5)", "=SEMI", obj.end);
+            pointer("SEMI", obj.end);
             break;
         case Kind::Tag:
-            statement("CON(5)", "=DOTAG", obj.at);
+            pointer("DOTAG", obj.at);
             for (const OutLine& line : obj.lines) {
                 emit(line);
             }
@@ -493,8 +498,8 @@ CompileResult Compiler::Run()
         case Kind::Code: {
             // The length field counts itself and the code, up to the end label.
             const std::string end = "ENDCODE$" + std::to_string(++codeLabels);
-            statement("CON(5)", "=DOCODE", obj.at);
-            statement("REL(5)", end, obj.at);
+            pointer("DOCODE", obj.at);
+            emit(Statement("REL(5)", end, obj.at));
             for (const OutLine& line : obj.lines) {
                 emit(line);
             }
@@ -522,11 +527,12 @@ CompileResult Compiler::Run()
     for (const std::string& name : m_declared) {
         referenced.insert(name);
     }
-    for (const std::string& name : referenced) {
+    for (const std::string_view name : referenced) {
         if (!m_defined.contains(name)) {
-            result.externals.push_back(name);
+            result.externals.emplace_back(name);
         }
     }
+    std::sort(result.externals.begin(), result.externals.end());
     return result;
 }
 
