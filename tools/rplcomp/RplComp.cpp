@@ -15,6 +15,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kEol[] = "\r\n";
+constexpr char kUsage[] =
+    "Usage: rplcomp [SOURCE.s [OUTPUT.a [EXTERNALS]]]\r\n"
+    "Compiles System RPL source into SASM source; - (or a name left out) is standard\r\n"
+    "input or output. EXTERNALS receives the names left to the loader, one a line.\r\n";
 
 bool SameFile(const std::string& a, const std::string& b)
 {
@@ -62,15 +66,19 @@ int Fail(std::ostream& out, const std::string& message)
 
 int RunRplcomp(const std::vector<std::string>& args, std::istream& in, std::ostream& out)
 {
+    if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
+        out << kUsage;
+        return 0;
+    }
     for (const std::string& arg : args) {
         if (arg.size() > 1 && arg.front() == '-') {
-            return Fail(out, "unknown option " + arg +
-                                 "; usage: rplcomp [SOURCE.s [OUTPUT.a [EXTERNALS]]] (- for "
-                                 "standard input or output)");
+            out << "Error: unknown option " << arg << kEol << kUsage;
+            return 1;
         }
     }
     if (args.size() > 3) {
-        return Fail(out, "too many arguments; usage: rplcomp [SOURCE.s [OUTPUT.a [EXTERNALS]]]");
+        out << "Error: too many arguments" << kEol << kUsage;
+        return 1;
     }
     const std::string source = args.size() > 0 ? saturn::ResolveToolPath(args[0]) : "-";
     const std::string output = args.size() > 1 ? args[1] : "-";

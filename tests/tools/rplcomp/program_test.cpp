@@ -1,5 +1,5 @@
 // The built program as the IDE runs it: files named on the command line, exit codes,
-// CR LF error lines, no output left behind on failure, and the HPTools/ copy alone.
+// CR LF error lines, and no output left behind on failure.
 #include "RplComp.h"
 
 #include <gtest/gtest.h>
@@ -87,14 +87,6 @@ TEST_F(RplcompProgramTest, ReadsIncludesBesideTheSourceAndUsesStandardStreams)
 
     EXPECT_EQ(Shell("echo '{ SWAP }' | " + m_program + " - -"), 0);
     EXPECT_NE(m_console.find("        CON(5)  =SWAP\r\n"), std::string::npos) << m_console;
-}
-
-TEST_F(RplcompProgramTest, ToolCopyRunsAloneWithAnEmptyEnvironment)
-{
-    fs::copy_file(RPLCOMP_TOOL_COPY, m_dir / "RPLCOMP.EXE");
-    Write("a.s", "% 1\n");
-    EXPECT_EQ(Shell("env -i ./RPLCOMP.EXE a.s a.a"), 0) << m_console;
-    EXPECT_NE(Read("a.a").find("NIBHEX  0000000000000010\r\n"), std::string::npos);
 }
 
 } // namespace
