@@ -4,10 +4,13 @@
 #include "CommandIds.h"
 #include "CommandMap.h"
 #include "Document.h"
+#include "GeneratedSources.h"
 #include "Options.h"
 #include "ProjectDocument.h"
 #include "Prompt.h"
 #include "Strings.h"
+
+#include <QFileInfo>
 
 using namespace Cmd;
 
@@ -59,24 +62,25 @@ CompiledFile CBuildCommands::CurrentCompiledFile() const
                           m_context.options->GetOption(QStringLiteral("CompiledDir")));
 }
 
-void CBuildCommands::CompileCurrentFile()
+bool CBuildCommands::CompileCurrentFile()
 {
     CDocument* document = ActiveSource();
     if (!document)
-        return;
+        return false;
     if (m_context.saveDocument)
         m_context.saveDocument(document);
     // A file that is still unnamed (the user cancelled Save As) has nothing to compile.
     if (document->GetPathName().isEmpty())
-        return;
+        return false;
     CBuildProgressDialog dialog;
     dialog.Create(m_context.frame);
     dialog.SetStatus(LoadString(IDS_COMPILING_CURRENT_FILE));
     dialog.SetPos(0);
     dialog.SetRange(0, 3);
     dialog.SetStep(1);
-    m_builder.CompileFile(document->GetPathName(), dialog, false);
+    const bool ok = m_builder.CompileFile(document->GetPathName(), dialog, false);
     dialog.DestroyWindow();
+    return ok;
 }
 
 void CBuildCommands::AddCurrentFileToProject()
@@ -88,15 +92,63 @@ void CBuildCommands::AddCurrentFileToProject()
         Prompt().MessageBox(LoadString(IDS_SAVE_PROJECT_BEFORE_ADDING), QString(), Mb::Ok);
         return;
     }
+    if (Project()->IndexOfFile(document->GetPathName()) >= 0) {
+        Prompt().MessageBox(LoadString(IDS_ALREADY_IN_PROJECT).arg(document->GetPathName()),
+                            QString(), Mb::Ok | Mb::IconInformation);
+        return;
+    }
     Project()->AddFile(document->GetPathName(), QByteArray());
 }
 
-void CBuildCommands::BuildProject()
+bool CBuildCommands::BuildProject()
 {
     CBuildProgressDialog dialog;
     dialog.Create(m_context.frame);
-    m_builder.BuildProject(dialog);
+    const bool ok = m_builder.BuildProject(dialog);
     dialog.DestroyWindow();
+    return ok;
+}
+
+bool CBuildCommands::ReadyToSend(const QString& object, const QStringList& sources, bool edited,
+                                 const std::function<bool()>& build)
+{
+    if (!edited && !IsOlderThanAny(object, sources))
+        return true;
+    if (edited && !QFileInfo::exists(object))
+        return true; // nothing built yet: the transfer reports the missing file
+    switch (Prompt().MessageBox(LoadString(IDS_OBJECT_OUT_OF_DATE), QString(),
+                                Mb::YesNoCancel | Mb::IconQuestion)) {
+    case IDYES:
+        // A failed build sends nothing: the old object is what the user wanted replaced.
+        return build();
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CBuildCommands::TransferCurrentFile()
+{
+    CDocument* document = ActiveSource();
+    if (!document)
+        return;
+    const CompiledFile file = CurrentCompiledFile();
+    if (!ReadyToSend(file.path, {document->GetPathName()}, document->IsModified(),
+                     [this] { return CompileCurrentFile(); }))
+        return;
+    m_transferFile(file.path, file.compiledName);
+}
+
+void CBuildCommands::TransferProject()
+{
+    const QString path = m_builder.ProjectResultPath();
+    if (path.isEmpty())
+        return;
+    if (!ReadyToSend(path, m_builder.ProjectSources(), Project()->IsModified(),
+                     [this] { return BuildProject(); }))
+        return;
+    m_transferFile(path, QByteArray());
 }
 
 void CBuildCommands::Register(CCommandMap& map)
@@ -125,11 +177,7 @@ void CBuildCommands::Register(CCommandMap& map)
         ID_BUILD_COMPILE, [this] { CompileCurrentFile(); },
         currentFile(CurrentFileCommand::Compile, false));
     map.On(
-        ID_BUILD_TRANSFER,
-        [this] {
-            const CompiledFile file = CurrentCompiledFile();
-            m_transferFile(file.path, file.compiledName);
-        },
+        ID_BUILD_TRANSFER, [this] { TransferCurrentFile(); },
         currentFile(CurrentFileCommand::Transfer, true));
     map.On(
         ID_BUILD_SIMULATE, [this] { m_simulate(CurrentCompiledFile().path); },
@@ -153,14 +201,13 @@ void CBuildCommands::Register(CCommandMap& map)
     map.On(
         ID_BUILD_PROJECT, [this] { BuildProject(); },
         [this](CCmdUI& ui) { ui.Enable(HasSavedProject()); });
+    // A project of individual files has no one result to send.
     map.On(
-        ID_BUILD_TRANSFER_PROJECT,
-        [this] {
-            const QString path = m_builder.ProjectResultPath();
-            if (!path.isEmpty())
-                m_transferFile(path, QByteArray());
-        },
-        [this](CCmdUI& ui) { ui.Enable(HasSavedProject() && m_transferFile); });
+        ID_BUILD_TRANSFER_PROJECT, [this] { TransferProject(); },
+        [this](CCmdUI& ui) {
+            ui.Enable(HasSavedProject() && Project()->m_strProjectType != "Individual" &&
+                      m_transferFile);
+        });
     map.On(
         ID_BUILD_SIMULATE_PROJECT,
         [this] {

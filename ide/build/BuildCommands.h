@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class CCommandMap;
@@ -49,10 +50,15 @@ public:
         m_simulate = std::move(f);
     }
 
-    // The commands' actions, for the frame and for tests.
-    void CompileCurrentFile();
+    // The commands' actions, for the frame and for tests. Compile and Build tell
+    // whether they succeeded.
+    bool CompileCurrentFile();
     void AddCurrentFileToProject();
-    void BuildProject();
+    bool BuildProject();
+    // Transfer and Transfer Project: an object older than what it is made from (or one
+    // whose sources have unsaved edits) is first offered for building.
+    void TransferCurrentFile();
+    void TransferProject();
 
 private:
     // The build messages, passed on to the messages bar once the frame has one.
@@ -74,6 +80,10 @@ private:
     // The active document when it is a source file, else nullptr.
     CDocument* ActiveSource() const;
     CompiledFile CurrentCompiledFile() const;
+    // Asks "Build it first?" when object is out of date: true to send now (after build
+    // succeeded when the user chose Yes), false to send nothing.
+    bool ReadyToSend(const QString& object, const QStringList& sources, bool edited,
+                     const std::function<bool()>& build);
 
     BuildCommandContext m_context;
     Messages m_messages;

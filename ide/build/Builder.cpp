@@ -251,8 +251,11 @@ bool CBuilder::BuildDirectory(const QString& fileName, IBuildProgress& progress)
     // The directory object of an earlier build goes first: after a failed Wendrix run no
     // stale object of that name is left for the library step to package as new.
     QFile::remove(directory);
-    if (!WriteWhole(index, IndexFileText(*project, compiled)))
+    QStringList leftOut;
+    if (!WriteWhole(index, IndexFileText(*project, compiled, &leftOut)))
         AddMessage("Cannot write " + index);
+    for (const QString& entry : leftOut)
+        AddMessage("Left out of the directory: " + entry + ", which only a library uses");
     progress.StepIt();
     const bool ok =
         RunTool(Option("ToolLocation") + "/Wendrix.EXE",
@@ -379,4 +382,17 @@ QString CBuilder::ProjectResultPath() const
         return QString();
     return OptionFolder(project->GetProjectDir(), Option("CompiledDir")) +
            QFile::decodeName(project->GetCurConfigBaseName()) + ext;
+}
+
+QStringList CBuilder::ProjectSources() const
+{
+    const CProjectDocument* project = Project();
+    if (!project || project->GetPathName().isEmpty())
+        return {};
+    QStringList sources{project->GetPathName()};
+    for (int i = 0; i < project->m_files.size(); ++i) {
+        if (project->IsFileInCurrentConfig(i))
+            sources.append(project->GetFileFullPath(i));
+    }
+    return sources;
 }

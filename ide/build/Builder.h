@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class CProjectDocument;
@@ -61,6 +62,9 @@ public:
     // Where the packaged result of the open project lies ("Directory": .dir, "Library":
     // .lib, in the compiled folder); empty for individual files.
     QString ProjectResultPath() const;
+    // What the packaged result is made from: the project file and the files that the
+    // current configuration compiles.
+    QStringList ProjectSources() const;
 
     // The folder named by option (a folder name relative to dir, or an absolute path),
     // with a trailing '/'.

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <iomanip>
 #include <locale>
 #include <sstream>
@@ -36,6 +37,12 @@ bool IsFileNewer(const QString& reference, const QString& file)
     if (!ref.exists() || !other.exists())
         return false;
     return other.lastModified().toSecsSinceEpoch() > ref.lastModified().toSecsSinceEpoch();
+}
+
+bool IsOlderThanAny(const QString& object, const QStringList& sources)
+{
+    return std::any_of(sources.begin(), sources.end(),
+                       [&](const QString& source) { return IsFileNewer(object, source); });
 }
 
 QByteArray FormatGeneratedTime(const QDateTime& when)
@@ -120,13 +127,24 @@ QByteArray LoaderControlFile(const QString& outBase, const QString& toolDir)
     return out;
 }
 
-QByteArray IndexFileText(const CProjectDocument& project, const QString& compiledDir)
+QByteArray IndexFileText(const CProjectDocument& project, const QString& compiledDir,
+                         QStringList* leftOut)
 {
+    // The generated title, configuration and visible list belong to a library only; a
+    // project switched back from a library still lists them.
+    const bool library = project.m_strProjectType == "Library";
     QByteArray out;
     for (int i = project.m_files.size() - 1; i >= 0; --i) {
         if (!project.IsFileInCurrentConfig(i))
             continue;
         const ProjectFileEntry& e = project.m_files[i];
+        if (!library && (e.compiledName == "$TITLE" || e.compiledName == "$CONFIG" ||
+                         e.compiledName == "$VISIBLE")) {
+            if (leftOut)
+                leftOut->append(QFile::decodeName(e.path) + " (" +
+                                QString::fromLatin1(e.compiledName) + ")");
+            continue;
+        }
         out += QFile::encodeName(compiledDir + LongNameOf(QFile::decodeName(e.path)) + ".gx") +
                ';' + e.compiledName + kEol;
     }

@@ -7,12 +7,15 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class CProjectDocument;
 
 // True exactly when both files exist and file's last-write time, to the second, is later
 // than reference's.
 bool IsFileNewer(const QString& reference, const QString& file);
+// True when object exists and one of sources is newer than it (as IsFileNewer tells).
+bool IsOlderThanAny(const QString& object, const QStringList& sources);
 
 // The generation time as the header shows it, always in English:
 // "%H:%M:%S %A, %B %d, %Y" of local time.
@@ -32,8 +35,10 @@ QByteArray LoaderControlFile(const QString& outBase, const QString& toolDir);
 // The index file for the directory object: one line "object;name" per entry compiled in
 // the current configuration, the last entry first. Each object is named where the
 // compile step puts it: compiledDir (ending in '/') + the entry's file name without
-// ".s" + ".gx".
-QByteArray IndexFileText(const CProjectDocument& project, const QString& compiledDir);
+// ".s" + ".gx". Unless the project is a library, the entries of the library's generated
+// objects ($TITLE, $CONFIG, $VISIBLE) are left out and named in leftOut.
+QByteArray IndexFileText(const CProjectDocument& project, const QString& compiledDir,
+                         QStringList* leftOut = nullptr);
 
 // The name that the compile step gives a source's object: the file-name part of path
 // (backslashes read as separators) with a trailing ".s" and then a trailing ".S" removed.

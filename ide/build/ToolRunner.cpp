@@ -119,6 +119,7 @@ bool CToolRunner::RunTool(QString tool, const QString& args, const QString& work
                           IBuildProgress& progress)
 {
     m_bRunEvent = false;
+    m_strLastWorkDir = workDir;
     m_messages.AddMessage(u'[' + tool + u' ' + args + u']');
 
     bool result = false;
@@ -130,12 +131,23 @@ bool CToolRunner::RunTool(QString tool, const QString& args, const QString& work
     } else {
         result = true;
         bool cancelled = false;
+        // Each complete line is shown as soon as it has arrived, so that a long run
+        // shows its progress; shown counts the output bytes already on the screen.
+        qsizetype shown = 0;
+        const auto showCompleteLines = [&] {
+            const qsizetype lineFeed = child.Output().lastIndexOf('\n');
+            if (lineFeed < shown)
+                return;
+            for (const QString& line : SplitToolOutput(child.Output().mid(shown, lineFeed - shown)))
+                m_messages.AddMessage(line);
+            shown = lineFeed + 1;
+        };
         while (!child.WaitFor(kSliceMs)) {
-            if (progress.PollCancel()) {
+            showCompleteLines();
+            if (!cancelled && progress.PollCancel()) {
                 child.Kill();
                 result = false;
                 cancelled = true;
-                m_messages.AddMessage(QStringLiteral("Execution cancelled"));
             }
             // A run event set from outside ends the wait; the tool does not outlive it.
             if (m_bRunEvent) {
@@ -145,9 +157,12 @@ bool CToolRunner::RunTool(QString tool, const QString& args, const QString& work
         }
         child.DrainOutput();
         if (!child.Output().isEmpty()) {
-            for (const QString& line : SplitToolOutput(child.Output()))
+            for (const QString& line : SplitToolOutput(child.Output().mid(shown)))
                 m_messages.AddMessage(line);
         }
+        // After everything the tool said before it was stopped, in time order.
+        if (cancelled)
+            m_messages.AddMessage(QStringLiteral("Execution cancelled"));
         if (!cancelled) {
             if (child.HasEnded() && child.ExitCode() == 0) {
                 m_messages.AddMessage(QStringLiteral("No Errors"));

@@ -39,7 +39,8 @@ public:
     explicit CToolRunner(IBuildMessages& messages) : m_messages(messages) {}
 
     // Runs tool with the argument string in workDir, waiting in 100 ms slices and
-    // polling progress for Cancel after each; a cancel kills the tool. True when the
+    // polling progress for Cancel after each; a cancel kills the tool. Each line of
+    // the tool's output is shown as soon as it is complete. True when the
     // tool started, was not cancelled and ended with exit code 0.
     bool RunTool(QString tool, const QString& args, const QString& workDir,
                  IBuildProgress& progress);
@@ -52,9 +53,12 @@ public:
     // Whether the Cancel Build command is offered. Never raised: while a build runs
     // its progress dialog's Cancel button is the way to stop it.
     bool CanCancelBuild() const { return m_bCanCancelBuild; }
+    // The folder the last tool ran in: the file names in its messages are relative to it.
+    const QString& LastWorkDir() const { return m_strLastWorkDir; }
 
 private:
     IBuildMessages& m_messages;
     bool m_bRunEvent = false;
     bool m_bCanCancelBuild = false;
+    QString m_strLastWorkDir;
 };

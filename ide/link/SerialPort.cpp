@@ -70,6 +70,11 @@ bool WaitFor(int fd, short events, Clock::time_point deadline)
 
 } // namespace
 
+bool IsSupportedBaudRate(int nBaudRate)
+{
+    return SpeedOf(nBaudRate) != B0;
+}
+
 QByteArray SerialDevicePath(int nPort)
 {
     const QByteArray variable = "VELMORA_COM" + QByteArray::number(nPort);

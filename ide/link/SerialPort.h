@@ -22,6 +22,8 @@ struct SerialTimeouts
 // The device behind port "COM<n>": the environment variable VELMORA_COM<n> when set,
 // otherwise /dev/ttyS<n-1>.
 QByteArray SerialDevicePath(int nPort);
+// Whether the port can be set to nBaudRate bits per second.
+bool IsSupportedBaudRate(int nBaudRate);
 
 class CSerialPort
 {

@@ -103,8 +103,8 @@ void CTransferDlg::OnFinished(TransferResult result)
     reject();
 }
 
-bool TransferFile(QWidget* pParent, const QString& strFilePath, const QByteArray& name, int nPort,
-                  int nBaudRate)
+TransferResult TransferFile(QWidget* pParent, const QString& strFilePath, const QByteArray& name,
+                            int nPort, int nBaudRate)
 {
     CTransferDlg dlg(pParent);
     dlg.m_strFilePath = strFilePath;
@@ -112,5 +112,5 @@ bool TransferFile(QWidget* pParent, const QString& strFilePath, const QByteArray
     dlg.m_nPort = nPort;
     dlg.m_nBaudRate = nBaudRate;
     dlg.exec();
-    return true;
+    return dlg.Result();
 }

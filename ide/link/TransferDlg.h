@@ -56,6 +56,6 @@ private:
 
 // Sends strFilePath to the calculator behind a modal progress dialog, announcing
 // name (bytes whose escapes are translated to calculator characters; empty: the file's
-// own name) on port COM<nPort> at nBaudRate. Returns true.
-bool TransferFile(QWidget* pParent, const QString& strFilePath, const QByteArray& name, int nPort,
-                  int nBaudRate);
+// own name) on port COM<nPort> at nBaudRate. Returns how the transfer ended.
+TransferResult TransferFile(QWidget* pParent, const QString& strFilePath, const QByteArray& name,
+                            int nPort, int nBaudRate);

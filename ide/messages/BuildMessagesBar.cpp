@@ -7,11 +7,13 @@
 #include <QAbstractTextDocumentLayout>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextDocumentLayout>
 #include <QTextBlock>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -282,7 +284,9 @@ void CBuildMessagesBar::GoToSource()
     const int row = m_pList->currentRow();
     if (row < 0 || !m_openSource)
         return;
-    const auto ref = ResolveSourceReference(m_pList->Text(row));
+    QStringList folders = m_searchFolders ? m_searchFolders() : QStringList();
+    folders.append(QDir::currentPath());
+    const auto ref = ResolveSourceReference(m_pList->Text(row), folders);
     if (!ref)
         return;
     CSourceEditView* view = m_openSource(ref->fileName);
@@ -290,7 +294,11 @@ void CBuildMessagesBar::GoToSource()
         return;
     view->SelectLine(ref->line);
     view->show();
-    view->setFocus();
+    view->activateWindow();
+    view->setFocus(Qt::OtherFocusReason);
+    // A double-click ends with the mouse release on the list, which would take the
+    // focus back: the editor takes it again once the click is over.
+    QTimer::singleShot(0, view, [view] { view->setFocus(Qt::OtherFocusReason); });
 }
 
 void CBuildMessagesBar::closeEvent(QCloseEvent* e)

@@ -90,6 +90,10 @@ public:
     // brought to the front) and returns its first view, or nullptr.
     using SourceOpener = std::function<CSourceEditView*(const QString& path)>;
     void SetSourceOpener(SourceOpener opener) { m_openSource = std::move(opener); }
+    // The folders where a file name relative to no folder is looked for first (the
+    // project's, the one the last tool ran in); the current folder comes after them.
+    using SearchFolders = std::function<QStringList()>;
+    void SetSearchFolders(SearchFolders folders) { m_searchFolders = std::move(folders); }
 
     CBuildMessagesList* GetList() const { return m_pList; }
     bool IsShown() const { return m_bShown; }
@@ -103,5 +107,6 @@ private:
     CBuildMessagesList* m_pList = nullptr;
     QWidget* m_pHolder = nullptr;
     SourceOpener m_openSource;
+    SearchFolders m_searchFolders;
     bool m_bShown = false;
 };

@@ -132,14 +132,20 @@ QString FindFileIgnoringCase(const QString& path, const QDir& base)
     return QFileInfo(found).isFile() ? found : QString();
 }
 
-std::optional<SourceReference> ResolveSourceReference(const QString& message, const QDir& base)
+std::optional<SourceReference> ResolveSourceReference(const QString& message,
+                                                      const QStringList& folders)
 {
     auto ref = ParseSourceReference(message);
     if (!ref)
         return std::nullopt;
-    const QString stored = FindFileIgnoringCase(ref->fileName, base);
-    if (stored.isEmpty())
-        return std::nullopt;
-    ref->fileName = stored;
-    return ref;
+    for (const QString& folder : folders) {
+        if (folder.isEmpty())
+            continue;
+        const QString stored = FindFileIgnoringCase(ref->fileName, QDir(folder));
+        if (!stored.isEmpty()) {
+            ref->fileName = stored;
+            return ref;
+        }
+    }
+    return std::nullopt;
 }

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 struct SourceReference
@@ -25,6 +26,7 @@ std::optional<SourceReference> ParseSourceReference(const QString& message);
 // it. Backslashes count as separators. Empty when there is no such file.
 QString FindFileIgnoringCase(const QString& path, const QDir& base = QDir::current());
 
-// Both steps: the stored path and the line a message line leads to, or nothing.
-std::optional<SourceReference> ResolveSourceReference(const QString& message,
-                                                      const QDir& base = QDir::current());
+// Both steps: the stored path and the line a message line leads to, or nothing. A
+// relative file name is looked for in each of folders in turn (empty ones skipped).
+std::optional<SourceReference>
+ResolveSourceReference(const QString& message, const QStringList& folders = {QDir::currentPath()});

@@ -5,9 +5,18 @@
 #include "Prompt.h"
 #include "Strings.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+FileStamp FileStamp::Of(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {};
+    return {info.size(), info.lastModified().toMSecsSinceEpoch()};
+}
 
 CDocument::CDocument(QObject* parent) : QObject(parent) {}
 
@@ -79,12 +88,37 @@ bool CDocument::OnOpenDocument(const QString& path)
         return false;
     }
     SetPathName(path);
+    m_diskStamp = FileStamp::Of(m_strPathName);
     SetModifiedFlag(false);
     return true;
 }
 
+bool CDocument::ChangedOnDisk() const
+{
+    if (m_strPathName.isEmpty())
+        return false;
+    const FileStamp now = FileStamp::Of(m_strPathName);
+    return now.Exists() && now != m_diskStamp;
+}
+
+bool CDocument::ReloadFromDisk()
+{
+    return OnOpenDocument(m_strPathName);
+}
+
 bool CDocument::OnSaveDocument(const QString& path)
 {
+    // Saving over the document's own file when another program has written it since
+    // would lose that program's work without a word: ask first.
+    if (FullPath(path) == m_strPathName && ChangedOnDisk()) {
+        const QString question =
+            QStringLiteral("The file \"%1\" was changed by another program since it was loaded.\n"
+                           "Save over those changes?");
+        if (Prompt().MessageBox(question.arg(m_strPathName), QString(),
+                                Mb::YesNo | Mb::IconWarning | Mb::DefButton2) != IDYES) {
+            return false;
+        }
+    }
     // QSaveFile writes a temporary file beside path and renames it over path only on
     // commit, so a failed save leaves the old file as it was.
     QSaveFile file(path);
@@ -105,6 +139,7 @@ bool CDocument::OnSaveDocument(const QString& path)
         return false;
     }
     SetPathName(path);
+    m_diskStamp = FileStamp::Of(m_strPathName);
     SetModifiedFlag(false);
     return true;
 }

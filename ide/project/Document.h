@@ -8,6 +8,17 @@
 
 class CArchive;
 
+// What a file on disk looked like when a document last read or wrote it: enough to
+// notice that another program has written it since.
+struct FileStamp
+{
+    qint64 size = -1; // -1: no such file
+    qint64 modifiedMs = -1;
+    static FileStamp Of(const QString& path);
+    bool Exists() const { return size >= 0; }
+    bool operator==(const FileStamp&) const = default;
+};
+
 class CDocument : public QObject
 {
     Q_OBJECT
@@ -37,6 +48,13 @@ public:
     // Whether the user may close the frame that shows this document.
     virtual bool CanCloseFrame() const { return true; }
 
+    // Whether the document's file exists and was written by someone else since the
+    // document read or wrote it.
+    bool ChangedOnDisk() const;
+    // Reads the document's file again, dropping the text held; false (reported) when
+    // that fails, and the document is then empty as after a failed open.
+    virtual bool ReloadFromDisk();
+
 protected:
     // Reports a failed open or save of path through the prompt.
     void ReportSaveLoadFailure(bool saving, const QString& path, const QString& reason);
@@ -50,4 +68,5 @@ private:
     QString m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;
+    FileStamp m_diskStamp;
 };

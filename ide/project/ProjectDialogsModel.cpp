@@ -247,6 +247,13 @@ bool CProjectSettingsModel::Apply(CProjectDocument& project)
         m_strRomId = QString::number(m_nOldRomId);
         return false;
     }
+    // A library number has three hex digits; only a library uses it, so a project of
+    // another type keeps whatever its file holds.
+    if (m_nType == TypeLibrary && (romId < 0 || romId > kMaxRomId)) {
+        Prompt().MessageBox(LoadString(IDS_ROMID_OUT_OF_RANGE).arg(m_strRomId).arg(kMaxRomId),
+                            QString(), Mb::Ok | Mb::IconWarning);
+        return false;
+    }
     for (const Working& working : std::as_const(m_working)) {
         if (working.config.name == NewName()) {
             Prompt().MessageBox(LoadString(IDS_NAME_ALL_CONFIGS), QString(), Mb::Ok);

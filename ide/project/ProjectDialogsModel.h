@@ -129,6 +129,9 @@ private:
     QList<bool> m_selected;
 };
 
+// The largest library number: three hexadecimal digits.
+constexpr qint32 kMaxRomId = 0xFFF;
+
 // The ROMID box's text as a number: optional blanks, an optional sign and decimal
 // digits that fit 32 bits; false for anything else.
 bool ParseRomId(const QString& text, qint32& value);

@@ -272,6 +272,17 @@ bool CProjectDocument::AddFile(const QString& filePath, const QByteArray& compil
     return true;
 }
 
+int CProjectDocument::IndexOfFile(const QString& filePath) const
+{
+    const QString fullPath = FullPath(filePath);
+    for (int i = 0; i < m_files.size(); ++i) {
+        if (GetFileFullPath(i) == fullPath) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 bool CProjectDocument::FindFile(const QByteArray& path, ProjectFileEntry& entry) const
 {
     for (const ProjectFileEntry& candidate : m_files) {

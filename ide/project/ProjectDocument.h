@@ -78,6 +78,9 @@ public:
     bool AddFile(const QString& filePath, const QByteArray& compiledName);
     // Copies out the first entry whose path equals path exactly.
     bool FindFile(const QByteArray& path, ProjectFileEntry& entry) const;
+    // The index of the entry that names the file at filePath (however the entry or the
+    // path spell it), or -1.
+    int IndexOfFile(const QString& filePath) const;
     // Takes visible and compile from entry for the first entry with that path.
     bool UpdateFileFlags(const QByteArray& path, const ProjectFileEntry& entry);
     // Removes entry from and inserts it at to (to counted after the removal).

@@ -27,6 +27,8 @@ constexpr int ID_EDIT_PASTE = 57637;
 constexpr int ID_EDIT_REPEAT = 57640;
 constexpr int ID_EDIT_REPLACE = 57641;
 constexpr int ID_EDIT_UNDO = 57643;
+constexpr int ID_EDIT_REDO = 57644;
+constexpr int ID_EDIT_SELECT_ALL = 57642;
 constexpr int ID_TEMPLATE_1 = 32847; // to ID_TEMPLATE_1 + 4
 constexpr int ID_TEMPLATE_COUNT = 5;
 constexpr int ID_TEMPLATE_EDIT = 32852;
@@ -51,7 +53,8 @@ constexpr int ID_PROJECT_FILE_PROPERTIES = 32842;
 constexpr int ID_PROJECT_MOVE_UP = 32831;
 constexpr int ID_PROJECT_MOVE_DOWN = 32832;
 constexpr int ID_PROJECT_SETTINGS = 32795;
-constexpr int ID_PROJECT_CONFIG = 32844; // the configuration combo box
+constexpr int ID_PROJECT_REMOVE_FILES = 32872; // the project window's Delete key
+constexpr int ID_PROJECT_CONFIG = 32844;       // the configuration combo box
 
 // Build
 constexpr int ID_BUILD_COMPILE = 32771;

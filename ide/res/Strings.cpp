@@ -18,8 +18,9 @@ const StringEntry kStringTable[] = {
     {IDS_DEFAULT_CONFIG, "DEFAULT"},
     {IDS_NEW_CONFIG, "(new)"},
     {IDS_ADD_FILES_FILTER, "All source file (*.h *.s)"},
-    {IDS_REMOVE_ONE_ENTRY, "Permanently remove this item from the project?"},
-    {IDS_REMOVE_ENTRIES, "Permanently remove these %1 items from the project?"},
+    {IDS_REMOVE_ONE_ENTRY, "Remove this file from the project?\nThe file itself stays on disk."},
+    {IDS_REMOVE_ENTRIES,
+     "Remove these %1 files from the project?\nThe files themselves stay on disk."},
     {IDS_CONFIG_EXISTS, "This configuration name already exists."},
     {IDS_DELETE_CONFIG, "Are you sure you want to delete the configuration \"%1\"?"},
     {IDS_DELETE_DEFAULT_CONFIG, "Can't delete the default configuration."},
@@ -79,6 +80,10 @@ const StringEntry kStringTable[] = {
     {IDS_CREATING_LIBRARY, "Creating library..."},
     {IDS_SAVE_PROJECT_BEFORE_ADDING, "Save the project document before adding source files to it."},
     {IDS_COMPILING_CURRENT_FILE, "Compiling current source file..."},
+    {IDS_OBJECT_OUT_OF_DATE, "The object is older than its sources. Build it first?"},
+    {IDS_ALREADY_IN_PROJECT, "The file \"%1\" is already in the project."},
+    {IDS_ROMID_OUT_OF_RANGE, "The ROMID %1 is out of range. A library number has three "
+                             "hexadecimal digits: please enter a number from 0 to %2."},
 };
 
 } // namespace

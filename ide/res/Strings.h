@@ -66,5 +66,10 @@ constexpr unsigned IDS_CREATING_LIBRARY = 2104;
 constexpr unsigned IDS_SAVE_PROJECT_BEFORE_ADDING = 57355;
 constexpr unsigned IDS_COMPILING_CURRENT_FILE = 57377;
 
+// Questions and notes of the build and the editor around the user's own files.
+constexpr unsigned IDS_OBJECT_OUT_OF_DATE = 3101;
+constexpr unsigned IDS_ALREADY_IN_PROJECT = 3102;
+constexpr unsigned IDS_ROMID_OUT_OF_RANGE = 3103;
+
 // The text with that id; an empty text for an id that is not in the table.
 QString LoadString(unsigned id);

@@ -6,6 +6,7 @@
 #include "TitleMarker.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 
@@ -93,6 +94,11 @@ CChildFrame* CDocTemplate::CreateFrame(CDocument* document)
     m_frames.append(frame);
     if (m_pMdiArea) {
         m_pMdiArea->addSubWindow(frame);
+        // The window opens at its view's preferred size, as far as the area allows.
+        // (Before the main window is shown the area has no size of its own yet.)
+        const QSize wanted = frame->sizeHint();
+        frame->resize(m_pMdiArea->isVisible() ? wanted.boundedTo(m_pMdiArea->viewport()->size())
+                                              : wanted);
     }
     return frame;
 }
@@ -167,6 +173,10 @@ bool CDocTemplate::DoSave(CDocument* document, bool askForName)
             suggested = StripTitleMarker(document->GetTitle());
             if (!ext.isEmpty() && !suggested.contains(QLatin1Char('.'))) {
                 suggested += ext;
+            }
+            if (const QString folder = m_newFilesFolder ? m_newFilesFolder() : QString();
+                !folder.isEmpty()) {
+                suggested = QDir(folder).filePath(suggested);
             }
         }
         path = Prompt().GetSaveFileName(LoadString(IDS_SAVE_AS_CAPTION), suggested, GetFilter());

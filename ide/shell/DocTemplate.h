@@ -80,6 +80,11 @@ public:
     void SetFactories(DocumentFactory documents, ViewFactory views);
     bool IsAvailable() const { return m_documents && m_views; }
     void SetMdiArea(QMdiArea* area) { m_pMdiArea = area; }
+    // The folder where Save As suggests to put a document that has no file yet.
+    void SetFolderForNewFiles(std::function<QString()> folder)
+    {
+        m_newFilesFolder = std::move(folder);
+    }
 
     QString GetDocString(DocStringIndex index) const;
     // "Velmora Source Files (*.s)": a file dialog filter.
@@ -123,6 +128,7 @@ private:
     DocumentFactory m_documents;
     ViewFactory m_views;
     QMdiArea* m_pMdiArea = nullptr;
+    std::function<QString()> m_newFilesFolder;
     QList<CDocument*> m_docList;
     QList<CChildFrame*> m_frames;
     int m_nUntitledCount = 0;

@@ -18,7 +18,9 @@
 #include "Strings.h"
 #include "TemplateCommands.h"
 #include "TransferDlg.h"
+#include "TransferReport.h"
 #include "VelmoraApp.h"
+#include "WindowState.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -29,6 +31,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -168,6 +171,7 @@ void CMainFrame::SetTemplates(CDocTemplate* source, CDocTemplate* project)
     m_pProjectTemplate = project;
     for (CDocTemplate* docTemplate : {source, project}) {
         docTemplate->SetMdiArea(m_pMdiArea);
+        docTemplate->SetFolderForNewFiles([this] { return WorkFolder(); });
         connect(docTemplate, &CDocTemplate::documentClosing, this, &CMainFrame::OnDocumentClosing);
     }
 }
@@ -242,6 +246,15 @@ void CMainFrame::CreateMessagesBar()
         CVelmoraApp* app = CVelmoraApp::Instance();
         auto* source = qobject_cast<CSourceDocument*>(app ? app->OpenDocumentFile(path) : nullptr);
         return source ? source->GetFirstView() : nullptr;
+    });
+    // Tools name files relative to the folder they ran in, which is the project's
+    // folder for a saved project, not the program's current folder.
+    bar->SetSearchFolders([this] {
+        QStringList folders;
+        if (m_pProject && !m_pProject->GetPathName().isEmpty())
+            folders.append(m_pProject->GetProjectDir());
+        folders.append(m_pBuild->Builder().Runner().LastWorkDir());
+        return folders;
     });
     InstallMessagesBar(bar, bar);
 }
@@ -550,8 +563,17 @@ void CMainFrame::RegisterBuildCommands()
         [this](const QString& path, const QByteArray& name) { TransferFile(path, name); });
     m_pBuild->SetSimulateInEmulator([this](const QString& path) { SimulateInEmulator(path); });
     Commands().On(ID_FILE_TRANSFER, [this] {
-        const QStringList files = Prompt().GetOpenFileNames(QString(), QDir::currentPath(),
-                                                            QStringLiteral("All files (*)"), false);
+        // Built objects lie in the project's compiled folder.
+        QString folder = WorkFolder();
+        if (m_pProject && !m_pProject->GetPathName().isEmpty()) {
+            const QString compiled =
+                CBuilder::OptionFolder(folder, m_options.GetOption(QStringLiteral("CompiledDir")));
+            if (QFileInfo(compiled).isDir()) {
+                folder = compiled;
+            }
+        }
+        const QStringList files =
+            Prompt().GetOpenFileNames(QString(), folder, QStringLiteral("All files (*)"), false);
         if (!files.isEmpty()) {
             TransferFile(QFileInfo(files.first()).absoluteFilePath(), QByteArray());
         }
@@ -560,8 +582,20 @@ void CMainFrame::RegisterBuildCommands()
 
 bool CMainFrame::TransferFile(const QString& path, const QByteArray& name)
 {
-    return ::TransferFile(this, path, name, m_options.GetOptionInt(QStringLiteral("COMPort")),
-                          m_options.GetOptionInt(QStringLiteral("BaudRate")));
+    const TransferResult result =
+        ::TransferFile(this, path, name, m_options.GetOptionInt(QStringLiteral("COMPort")),
+                       m_options.GetOptionInt(QStringLiteral("BaudRate")));
+    // The dialog closes by itself at the end: the outcome stays in the status bar and
+    // in the messages.
+    const QString text = TransferEndText(
+        result, name.isEmpty() ? QFileInfo(path).fileName() : QString::fromLatin1(name),
+        QFileInfo(path).size());
+    statusBar()->showMessage(text);
+    if (m_pMessages) {
+        m_pMessages->ShowMessages();
+        m_pMessages->AddMessage(text);
+    }
+    return result == TransferResult::Completed;
 }
 
 bool CMainFrame::SimulateInEmulator(const QString& path)
@@ -619,6 +653,24 @@ void CMainFrame::OnFilePrint()
 
 // ---------------------------------------------------------------- window events
 
+QString CMainFrame::WorkFolder() const
+{
+    if (m_pProject && !m_pProject->GetPathName().isEmpty()) {
+        return m_pProject->GetProjectDir();
+    }
+    return m_options.GetOption(QStringLiteral("DefaultDir"));
+}
+
+void CMainFrame::RestoreWindowState(const WindowState& state)
+{
+    restoreState(state.layout);
+    if (state.geometry.isEmpty() || !restoreGeometry(state.geometry)) {
+        showMaximized();
+        return;
+    }
+    show();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
     CVelmoraApp* app = CVelmoraApp::Instance();
@@ -626,6 +678,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    WindowState{saveGeometry(), saveState(), QString()}.SaveLayout();
     if (app) {
         app->CloseAllDocuments();
     }
@@ -633,6 +686,18 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     m_pCommands->StopIdleUpdates();
     event->accept();
     emit closed();
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent* event)
+{
+    // Escape reaches the frame only when the focused part of the window had no use for
+    // it: a popup, a combo box's list, a dialog or the find bar keep it to themselves.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_pCommands->Execute(ID_VIEW_MESSAGES);
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)

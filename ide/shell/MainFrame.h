@@ -28,6 +28,7 @@ class QLabel;
 class QMimeData;
 class QMdiArea;
 class QToolBar;
+struct WindowState;
 
 // What the command line asks for (the shell's part of it).
 struct CCommandLineInfo
@@ -107,6 +108,14 @@ public:
     void SetLineColText(const QString& text);
     QString GetLineColText() const;
 
+    // Where file dialogs start: the open project's folder once it is saved, else the
+    // default project folder.
+    QString WorkFolder() const;
+
+    // Shows the window with the geometry and bar layout of state (maximised when it
+    // holds none); closing the window stores them again.
+    void RestoreWindowState(const WindowState& state);
+
     // Opens every local file of a drop on the window.
     void OpenDroppedFiles(const QMimeData* data);
 
@@ -116,6 +125,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 

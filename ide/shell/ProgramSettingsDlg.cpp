@@ -1,6 +1,7 @@
 #include "ProgramSettingsDlg.h"
 
 #include "EditSettingDlg.h"
+#include "OptionChecks.h"
 #include "Options.h"
 #include "Prompt.h"
 #include "Strings.h"
@@ -113,9 +114,21 @@ void CProgramSettingsDlg::OnDblClick()
                                                            : QStringLiteral("Yes"));
         return;
     }
-    CEditSettingDlg edit(item->text(1), item->text(1), this);
-    if (edit.exec() == QDialog::Accepted) {
-        SetValue(item, option, edit.m_strNewValue);
+    // A value the option can't take is refused with the reason, and the edit comes
+    // back with the text typed, so that nothing typed is lost.
+    QString typed = item->text(1);
+    for (;;) {
+        CEditSettingDlg edit(item->text(1), typed, this);
+        if (edit.exec() != QDialog::Accepted) {
+            return;
+        }
+        const QString problem = OptionValueProblem(row, edit.m_strNewValue);
+        if (problem.isEmpty()) {
+            SetValue(item, option, edit.m_strNewValue);
+            return;
+        }
+        Prompt().MessageBox(problem, QString(), Mb::Ok | Mb::IconWarning);
+        typed = edit.m_strNewValue;
     }
 }
 

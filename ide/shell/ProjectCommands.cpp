@@ -13,8 +13,10 @@
 #include "Strings.h"
 #include "VelmoraApp.h"
 
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 
 using namespace Cmd;
@@ -54,7 +56,7 @@ void CProjectCommands::OpenProject()
     }
     CDocTemplate* projects = m_frame.GetProjectTemplate();
     const QStringList files = Prompt().GetOpenFileNames(
-        LoadString(IDS_OPEN_PROJECT), QDir::currentPath(), projects->GetFilter(), false);
+        LoadString(IDS_OPEN_PROJECT), m_frame.WorkFolder(), projects->GetFilter(), false);
     if (files.isEmpty()) {
         return;
     }
@@ -104,9 +106,19 @@ void CProjectCommands::AddFiles()
         return;
     }
     const QStringList files = Prompt().GetOpenFileNames(
-        LoadString(IDS_OPEN_CAPTION), QDir::currentPath(), LoadString(IDS_ADD_FILES_FILTER), true);
+        LoadString(IDS_OPEN_CAPTION), m_frame.WorkFolder(), LoadString(IDS_ADD_FILES_FILTER), true);
+    QStringList already;
     for (const QString& file : files) {
-        project->AddFile(FullPath(file), QByteArray());
+        if (project->IndexOfFile(file) >= 0) {
+            already.append(FullPath(file));
+        } else {
+            project->AddFile(FullPath(file), QByteArray());
+        }
+    }
+    if (!already.isEmpty()) {
+        Prompt().MessageBox(
+            LoadString(IDS_ALREADY_IN_PROJECT).arg(already.join(QStringLiteral(", "))), QString(),
+            Mb::Ok | Mb::IconInformation);
     }
 }
 
@@ -142,6 +154,10 @@ CProjectViewCommands::CProjectViewCommands(CProjectEditView* view) : QObject(vie
     map.On(
         ID_PROJECT_FILE_PROPERTIES, [this] { EditFileProperties(); },
         [this](CCmdUI& ui) { ui.Enable(SelectedRows().size() == 1); });
+    map.On(
+        ID_PROJECT_REMOVE_FILES, [this] { DeleteSelected(); },
+        [this](CCmdUI& ui) { ui.Enable(!SelectedRows().isEmpty()); });
+    map.On(ID_EDIT_SELECT_ALL, [this] { m_pView->selectAll(); });
     map.On(ID_PROJECT_MOVE_UP, [this] { MoveUp(); });
     map.On(ID_PROJECT_MOVE_DOWN, [this] { MoveDown(); });
     m_pViewport = view->viewport();
@@ -263,6 +279,31 @@ void CProjectViewCommands::Toggle(int column)
     project->SetModifiedFlag();
 }
 
+void CProjectViewCommands::ShowContextMenu(const QPoint& globalPos)
+{
+    // The window's own commands, so that the menu, the Project menu and the keys do the
+    // same thing and are enabled alike.
+    CVelmoraApp* app = CVelmoraApp::Instance();
+    CMainFrame* frame = app ? app->GetMainFrame() : nullptr;
+    if (!frame) {
+        return;
+    }
+    CCommandManager& commands = frame->GetCommandManager();
+    commands.UpdateAll();
+    QMenu menu(m_pView);
+    menu.setObjectName(QStringLiteral("ProjectFileMenu"));
+    for (const int id :
+         {ID_PROJECT_FILE_PROPERTIES, ID_PROJECT_FILE_VISIBLE, ID_PROJECT_FILE_COMPILE, 0,
+          ID_PROJECT_MOVE_UP, ID_PROJECT_MOVE_DOWN, 0, ID_PROJECT_REMOVE_FILES}) {
+        if (id == 0) {
+            menu.addSeparator();
+        } else if (QAction* action = commands.Action(id)) {
+            menu.addAction(action);
+        }
+    }
+    menu.exec(globalPos);
+}
+
 void CProjectViewCommands::EditFileProperties()
 {
     CProjectDocument* project = Project();
@@ -287,6 +328,10 @@ bool CProjectViewCommands::eventFilter(QObject* watched, QEvent* event)
     // Only pointers are compared here: events may still arrive while the view is being
     // destroyed.
     if (watched == m_pViewport) {
+        if (event->type() == QEvent::ContextMenu) {
+            ShowContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
         if (event->type() == QEvent::MouseButtonDblClick) {
             // After the list has handled the click and set its selection.
             QMetaObject::invokeMethod(this, &CProjectViewCommands::OpenSelectedEntry,

@@ -56,6 +56,8 @@ public:
     // all of them are on, else on.
     void Toggle(int column);
     void EditFileProperties();
+    // The right-button menu: the project window's commands on the selected entries.
+    void ShowContextMenu(const QPoint& globalPos);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

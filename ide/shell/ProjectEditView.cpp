@@ -6,6 +6,7 @@
 #include "TitleMarker.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 
 CProjectEditView::CProjectEditView(CProjectDocument* document, QWidget* parent)
     : QTreeWidget(parent), CView(document), m_pProject(document)
@@ -84,4 +85,17 @@ void CProjectEditView::SetRowImage(int row, int image)
     if (QTreeWidgetItem* item = topLevelItem(row)) {
         item->setIcon(0, GetImage(image));
     }
+}
+
+QSize CProjectEditView::sizeHint() const
+{
+    int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    for (int i = 0; i < columnCount(); ++i) {
+        width += columnWidth(i);
+    }
+    const int rows = 12;
+    const int height = 2 * frameWidth() + header()->sizeHint().height() +
+                       rows * (fontMetrics().height() + 4) +
+                       horizontalScrollBar()->sizeHint().height();
+    return {width, height};
 }

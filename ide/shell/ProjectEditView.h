@@ -24,6 +24,8 @@ public:
 
     CProjectDocument* GetProjectDocument() const { return m_pProject; }
     QWidget* GetWidget() override { return this; }
+    // Wide enough for all four columns, with room for a dozen rows.
+    QSize sizeHint() const override;
     // The row images: 0 blank, 1 the mark.
     const QIcon& GetImage(int image) const { return m_images[image ? 1 : 0]; }
     // Puts the " *" marker on or off the title as the project's modified flag says.

@@ -7,12 +7,14 @@ add_library(velmora_shell STATIC
     ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.cpp ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandManager.cpp ${CMAKE_CURRENT_LIST_DIR}/CommandManager.h
     ${CMAKE_CURRENT_LIST_DIR}/CommandMap.h
+    ${CMAKE_CURRENT_LIST_DIR}/DiskChangeWatcher.cpp ${CMAKE_CURRENT_LIST_DIR}/DiskChangeWatcher.h
     ${CMAKE_CURRENT_LIST_DIR}/DocTemplate.cpp ${CMAKE_CURRENT_LIST_DIR}/DocTemplate.h
     ${CMAKE_CURRENT_LIST_DIR}/EditSettingDlg.cpp ${CMAKE_CURRENT_LIST_DIR}/EditSettingDlg.h
     ${CMAKE_CURRENT_LIST_DIR}/HelpWindow.cpp ${CMAKE_CURRENT_LIST_DIR}/HelpWindow.h
     ${CMAKE_CURRENT_LIST_DIR}/LockKeys.cpp ${CMAKE_CURRENT_LIST_DIR}/LockKeys.h
     ${CMAKE_CURRENT_LIST_DIR}/MachineInfo.cpp ${CMAKE_CURRENT_LIST_DIR}/MachineInfo.h
     ${CMAKE_CURRENT_LIST_DIR}/MainFrame.cpp ${CMAKE_CURRENT_LIST_DIR}/MainFrame.h
+    ${CMAKE_CURRENT_LIST_DIR}/OptionChecks.cpp ${CMAKE_CURRENT_LIST_DIR}/OptionChecks.h
     ${CMAKE_CURRENT_LIST_DIR}/PrintFiles.cpp ${CMAKE_CURRENT_LIST_DIR}/PrintFiles.h
     ${CMAKE_CURRENT_LIST_DIR}/ProgramSettingsDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProgramSettingsDlg.h
@@ -26,6 +28,7 @@ add_library(velmora_shell STATIC
     ${CMAKE_CURRENT_LIST_DIR}/TitleMarker.h
     ${CMAKE_CURRENT_LIST_DIR}/VelmoraApp.cpp ${CMAKE_CURRENT_LIST_DIR}/VelmoraApp.h
     ${CMAKE_CURRENT_LIST_DIR}/ViewAdapter.h
+    ${CMAKE_CURRENT_LIST_DIR}/WindowState.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowState.h
     ${PROJECT_SOURCE_DIR}/ide/res/CommandIds.h
     ${PROJECT_SOURCE_DIR}/ide/res/CommandTable.cpp ${PROJECT_SOURCE_DIR}/ide/res/CommandTable.h
     ${PROJECT_SOURCE_DIR}/ide/res/velmora.qrc)

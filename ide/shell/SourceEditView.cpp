@@ -1,6 +1,7 @@
 #include "SourceEditView.h"
 
 #include "EditorFont.h"
+#include "Prompt.h"
 #include "SourceDocument.h"
 #include "SourceFindDialog.h"
 #include "SourceText.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTimer>
 
@@ -48,6 +50,15 @@ CSourceEditView::~CSourceEditView()
         m_pDocument->RemoveView(this);
 }
 
+QSize CSourceEditView::sizeHint() const
+{
+    const QFontMetrics metrics(font());
+    return {kLeftMargin + 80 * metrics.horizontalAdvance(QLatin1Char('x')) +
+                verticalScrollBar()->sizeHint().width() + 2 * frameWidth() + 8,
+            30 * metrics.lineSpacing() + horizontalScrollBar()->sizeHint().height() +
+                2 * frameWidth() + 8};
+}
+
 void CSourceEditView::UpdateLineCol()
 {
     // The caret's place is the end of the selection, whichever way it was made.
@@ -65,13 +76,14 @@ void CSourceEditView::SelectLine(int n)
     if (n < 1 || !block.isValid()) {
         cursor.movePosition(QTextCursor::End);
     } else {
+        // The line's text, with the caret at its end: the caret stays on the line, and
+        // so does the line number in the status bar.
         cursor.setPosition(block.position());
-        const QTextBlock next = block.next();
-        cursor.setPosition(next.isValid() ? next.position() : block.position() + block.length() - 1,
-                           QTextCursor::KeepAnchor);
+        cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
     }
     setTextCursor(cursor);
-    ensureCursorVisible();
+    centerCursor();
+    UpdateLineCol();
 }
 
 void CSourceEditView::InsertAtSelection(const QString& text)
@@ -232,6 +244,14 @@ bool CSourceEditView::event(QEvent* e)
 void CSourceEditView::keyPressEvent(QKeyEvent* e)
 {
     const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    // At the size limit typing stops, so that the file can still be opened once saved.
+    if (enter || (!e->text().isEmpty() && e->text().at(0).isPrint())) {
+        if (!HasRoomFor(enter ? QStringLiteral("\n\t") : e->text())) {
+            QApplication::beep();
+            e->accept();
+            return;
+        }
+    }
     if (enter && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         // Shift+Enter too makes a new line, never a soft line break.
         QTextCursor cursor = textCursor();
@@ -284,8 +304,29 @@ void CSourceEditView::focusOutEvent(QFocusEvent* e)
     emit statusText(QString());
 }
 
+bool CSourceEditView::HasRoomFor(const QString& text) const
+{
+    // The selection goes, the text comes; the widget counts one character more than
+    // the text holds (the end of the last line).
+    const QTextCursor cursor = textCursor();
+    const qsizetype chars = document()->characterCount() - 1 -
+                            (cursor.selectionEnd() - cursor.selectionStart()) + text.size();
+    const qsizetype lines = document()->blockCount() + text.count(QLatin1Char('\n'));
+    return SourceText::FitsInEditor(chars, lines);
+}
+
 void CSourceEditView::insertFromMimeData(const QMimeData* source)
 {
-    if (source && source->hasText())
-        textCursor().insertText(SourceText::ToEditable(source->text()));
+    if (!source || !source->hasText())
+        return;
+    const QString text = SourceText::ToEditable(source->text());
+    if (!HasRoomFor(text)) {
+        // The file could not be opened again once saved: nothing is pasted.
+        Prompt().MessageBox(QStringLiteral("The text is too large to paste: the file would "
+                                           "hold %1 characters or more.")
+                                .arg(SourceText::kMaxChars),
+                            QString(), Mb::Ok | Mb::IconWarning);
+        return;
+    }
+    textCursor().insertText(text);
 }

@@ -22,11 +22,14 @@ public:
     ~CSourceEditView() override;
 
     CSourceDocument* GetDocument() const { return m_pDocument; }
+    // A new window shows 80 columns and 30 lines of text.
+    QSize sizeHint() const override;
 
     // Shows the caret's line and column ("Ln: 3 Col: 5") through statusText.
     void UpdateLineCol();
-    // Selects line n (from 1) with its line end and scrolls it into view. Past the
-    // last line the caret goes to the end of the text.
+    // Selects the text of line n (from 1) with the caret at its end and scrolls the line
+    // to the middle of the view. Past the last line the caret goes to the end of the
+    // text.
     void SelectLine(int n);
     // Replaces the selection with text and puts the caret before the inserted text.
     void InsertAtSelection(const QString& text);
@@ -69,6 +72,8 @@ protected:
 
 private:
     void OpenFindDialog(bool replace);
+    // Whether text may replace the selection without the file reaching the size limit.
+    bool HasRoomFor(const QString& text) const;
     // Whether the main window has a command with this key, so the key goes to it.
     bool IsWindowShortcut(const QKeySequence& key) const;
 

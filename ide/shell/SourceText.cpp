@@ -2,6 +2,22 @@
 
 namespace SourceText {
 
+bool IsBinaryFile(const QString& fileName, const QByteArray& head)
+{
+    for (const char* ext : {".gx", ".dir", ".lib"}) {
+        if (fileName.endsWith(QLatin1String(ext), Qt::CaseInsensitive))
+            return true;
+    }
+    return head.startsWith("HPHP48") || head.contains('\0');
+}
+
+bool FitsInEditor(qsizetype shownChars, qsizetype lines)
+{
+    // Loaded again, every line, the last one too, ends in CR LF: one character more
+    // per line than the widget counts, and one more for the last line's end.
+    return shownChars + lines + 1 < kMaxChars;
+}
+
 std::optional<QByteArray> FromFileBytes(const QByteArray& file)
 {
     // Conversion only ever adds characters, so a file of kMaxChars bytes or more can

@@ -14,11 +14,24 @@
 namespace SourceText {
 
 // Editor text of this many characters or more (after line-end conversion) is too large.
-constexpr qsizetype kMaxChars = 65000;
+// The editor stays responsive well beyond this (see bench/ide/shell); the limit only
+// keeps a file that is not source text from swamping the window.
+constexpr qsizetype kMaxChars = 8 * 1024 * 1024;
 // Lines longer than this are looked at only in their first part by the indent rule.
 constexpr qsizetype kIndentLineLimit = 1024;
 // How many lines, the current one included, Enter looks back for an indent.
 constexpr int kIndentLookBack = 6;
+
+// Whether a file is a compiled object or other binary data rather than source text: its
+// name ends in .gx, .dir or .lib, its bytes begin with the download header "HPHP48",
+// or they hold a NUL byte. head is the start of the file (kMaxChars bytes suffice).
+// Such files are not opened in the editor, whose saving would change their bytes.
+bool IsBinaryFile(const QString& fileName, const QByteArray& head);
+
+// Whether text of shownChars characters in lines lines (as the widget counts them, a
+// line break being one character) stays below kMaxChars when it is saved and loaded
+// again, every line then ending in CR LF.
+bool FitsInEditor(qsizetype shownChars, qsizetype lines);
 
 // File bytes to editor bytes: a line ends at LF or CR LF, and every line, the last
 // included, gets CR LF. Nothing when the result would hold kMaxChars or more.

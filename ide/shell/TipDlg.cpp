@@ -32,8 +32,9 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
+        // The colours of text fields, so that the area reads well in a dark palette too.
         QPainter painter(this);
-        painter.fillRect(rect(), Qt::white);
+        painter.fillRect(rect(), palette().color(QPalette::Base));
         painter.setPen(palette().color(QPalette::Mid));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
         painter.drawPixmap(1, 1, m_bulb);
@@ -41,7 +42,7 @@ protected:
         heading.setBold(true);
         heading.setPointSize(heading.pointSize() + 4);
         painter.setFont(heading);
-        painter.setPen(Qt::black);
+        painter.setPen(palette().color(QPalette::Text));
         const QRect band(m_bulb.width() + 8, 1, width() - m_bulb.width() - 10, m_bulb.height());
         painter.drawText(band, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          LoadString(IDS_TIP_HEADING));
@@ -68,10 +69,10 @@ CTipDlg::CTipDlg(COptionTable& options, QWidget* parent)
     m_pText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pText->setFont(CVelmoraApp::InterfaceFont());
     m_pText->setAutoFillBackground(true);
-    QPalette white = m_pText->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::WindowText, Qt::black);
-    m_pText->setPalette(white);
+    QPalette text = m_pText->palette();
+    text.setColor(QPalette::Window, text.color(QPalette::Base));
+    text.setColor(QPalette::WindowText, text.color(QPalette::Text));
+    m_pText->setPalette(text);
     auto* areaLayout = new QVBoxLayout(area);
     areaLayout->setContentsMargins(area->BandHeight() / 2 + 8, area->BandHeight() + 8, 12, 12);
     areaLayout->addWidget(m_pText);

@@ -10,8 +10,8 @@ const char* const kTips[Tips::kCount] = {
     "under Help or the Program Options dialog.  There are lots of good tips in here, so you "
     "should probably leave them on for at least a little while.  \n\nEnjoy!",
 
-    "Velmora's home page is at https://velmora.example.org/.  There you will find how to "
-    "join the mailing list, the wish list of planned features and the latest program news.",
+    "The user guide is always at hand: press F1 (Help Topics on the Help menu) to read how "
+    "to set up the tools, build a project and send it to your HP48.",
 
     "The order of the objects in a directory or library is the same as their order in the "
     "project.  Use the file up/down commands on the project toolbar to shift them into the "
@@ -34,9 +34,8 @@ const char* const kTips[Tips::kCount] = {
     "you may have an invalid object somewhere in it.  Upload the individual objects to the "
     "HP48 and see which ones are invalid or fail to transfer properly.",
 
-    "To open multiple source files at a time, use the File/Open command, but instead drag the "
-    "files you want out of the dialog and into the main window.  You can also drag and drop "
-    "from Windows Explorer with both projects and source files.",
+    "To open several source files at a time, select them all in the File/Open dialog.  You "
+    "can also drag projects and source files from your file manager into the main window.",
 
     "Use source templates to make repetitive tasks (like NIBASC headers and parameterized "
     "outer loops) easier.  A few templates are included to start you off, but you can edit "

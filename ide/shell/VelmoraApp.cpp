@@ -2,6 +2,7 @@
 
 #include "AboutDlg.h"
 #include "CommandIds.h"
+#include "DiskChangeWatcher.h"
 #include "DocTemplate.h"
 #include "EditorFont.h"
 #include "HelpWindow.h"
@@ -11,12 +12,15 @@
 #include "Prompt.h"
 #include "SourceDocument.h"
 #include "SourceEditView.h"
+#include "SourceText.h"
 #include "Strings.h"
 #include "TipDlg.h"
 #include "ViewAdapter.h"
+#include "WindowState.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QMdiArea>
@@ -96,12 +100,30 @@ bool CVelmoraApp::InitInstance(const QStringList& args)
         }
     }
 
-    // 8. Show the frame maximised.
-    m_pMainFrame->showMaximized();
+    // 8. Show the frame where it was when the program last ended (maximised the first
+    // time), and offer the project last worked on when no file was named.
+    const WindowState state = WindowState::Load();
+    m_pMainFrame->RestoreWindowState(state);
+    if (cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew) {
+        OfferLastProject(state.lastProject);
+    }
 
     // 9. The tip of the day.
     RunStartupTip(cmdInfo);
     return true;
+}
+
+void CVelmoraApp::OfferLastProject(const QString& path)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile() || m_pMainFrame->m_pProject) {
+        return;
+    }
+    m_pMainFrame->CloseSplash();
+    const QString question = QStringLiteral("Open the project you worked on last?\n%1")
+                                 .arg(QDir::toNativeSeparators(path));
+    if (Prompt().MessageBox(question, QString(), Mb::YesNo | Mb::IconQuestion) == IDYES) {
+        OpenDocumentFile(path);
+    }
 }
 
 void CVelmoraApp::RegisterTemplates()
@@ -122,6 +144,12 @@ void CVelmoraApp::RegisterTemplates()
             map.On(
                 ID_EDIT_UNDO, [edit] { edit->OnEditUndo(); },
                 [edit](CCmdUI& ui) { ui.Enable(edit->CanUndo()); });
+            map.On(
+                ID_EDIT_REDO, [edit] { edit->redo(); },
+                [edit](CCmdUI& ui) { ui.Enable(edit->document()->isRedoAvailable()); });
+            map.On(
+                ID_EDIT_SELECT_ALL, [edit] { edit->selectAll(); },
+                [edit](CCmdUI& ui) { ui.Enable(!edit->document()->isEmpty()); });
             map.On(
                 ID_EDIT_CUT, [edit] { edit->OnEditCut(); },
                 [edit](CCmdUI& ui) { ui.Enable(edit->HasSelection()); });
@@ -162,6 +190,12 @@ void CVelmoraApp::RegisterTemplates()
         connect(docTemplate, &CDocTemplate::documentFileUsed, this,
                 [this](const QString& path) { m_recent.Add(path); });
     }
+    connect(m_pProjectTemplate, &CDocTemplate::documentFileUsed, this,
+            &WindowState::SaveLastProject);
+    // Source files changed by other programs are offered for reloading. (A project is
+    // not: it is read once, and saving it asks before writing over a change.)
+    m_pDiskWatcher = new CDiskChangeWatcher(this);
+    m_pDiskWatcher->Follow(m_pSourceTemplate);
 }
 
 void CVelmoraApp::RegisterCommands()
@@ -204,12 +238,26 @@ QString CVelmoraApp::OpenFilter() const
 
 void CVelmoraApp::OnFileOpen()
 {
-    const QStringList files = Prompt().GetOpenFileNames(LoadString(IDS_OPEN_CAPTION),
-                                                        QDir::currentPath(), OpenFilter(), false);
-    if (!files.isEmpty()) {
-        OpenDocumentFile(files.first());
+    const QStringList files = Prompt().GetOpenFileNames(
+        LoadString(IDS_OPEN_CAPTION), m_pMainFrame->WorkFolder(), OpenFilter(), true);
+    for (const QString& file : files) {
+        OpenDocumentFile(file);
     }
 }
+
+namespace {
+
+// Whether the file at path holds an object or other binary data that the source editor
+// must not open. A file that cannot be read is left to the open itself to report.
+bool IsBinaryOnDisk(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return SourceText::IsBinaryFile(path, file.read(SourceText::kMaxChars));
+}
+
+} // namespace
 
 CDocument* CVelmoraApp::OpenDocumentFile(const QString& path)
 {
@@ -225,7 +273,7 @@ CDocument* CVelmoraApp::OpenDocumentFile(const QString& path)
     }
     CDocTemplate* docTemplate =
         m_pProjectTemplate->MatchesExtension(full) ? m_pProjectTemplate : m_pSourceTemplate;
-    if (!docTemplate->IsAvailable()) {
+    if (!docTemplate->IsAvailable() || (docTemplate == m_pSourceTemplate && IsBinaryOnDisk(full))) {
         Prompt().MessageBox(LoadString(IDS_CANNOT_OPEN_KIND).arg(full), QString(),
                             Mb::Ok | Mb::IconError);
         return nullptr;

@@ -15,6 +15,7 @@
 
 class CDocTemplate;
 class CDocument;
+class CDiskChangeWatcher;
 class CHelpWindow;
 
 class CVelmoraApp : public QObject, public CCmdTarget
@@ -39,6 +40,7 @@ public:
     CDocTemplate* GetSourceTemplate() const { return m_pSourceTemplate; }
     CDocTemplate* GetProjectTemplate() const { return m_pProjectTemplate; }
     CRecentFileList& RecentFiles() { return m_recent; }
+    CDiskChangeWatcher* GetDiskWatcher() const { return m_pDiskWatcher; }
 
     // The program's open path: a document that is open already comes to the front;
     // otherwise the template of the file's kind opens it. nullptr when that failed.
@@ -50,6 +52,9 @@ public:
 
     // The last start-up step: the tip of the day, unless switched off.
     void RunStartupTip(const CCommandLineInfo& cmdInfo);
+    // Asks whether to open the project at path (the one last opened or saved), when it
+    // still exists and no project is open.
+    void OfferLastProject(const QString& path);
     void ShowTipOfTheDay();
     void ShowAbout();
     void ShowHelp();
@@ -67,4 +72,5 @@ private:
     std::unique_ptr<CMainFrame> m_pMainFrame;
     CRecentFileList m_recent;
     CHelpWindow* m_pHelp = nullptr;
+    CDiskChangeWatcher* m_pDiskWatcher = nullptr;
 };

@@ -179,11 +179,57 @@ TEST_F(CommandsFixture, AddCurrentFileNeedsASavedProject)
     EXPECT_EQ(m_pProject->m_files[0].path, "src/a.s");
     EXPECT_EQ(m_pProject->m_files[0].compiledName, "a");
 
+    // The same file again is refused with a word instead of a second entry.
+    m_map.Execute(ID_PROJECT_ADD_CURRENT);
+    EXPECT_EQ(m_pProject->m_files.size(), 1);
+    EXPECT_EQ(prompt.Texts().last(),
+              "The file \"" + m_source.GetPathName() + "\" is already in the project.");
+
     EXPECT_TRUE(Update(ID_BUILD_PROJECT).IsEnabled());
     m_map.Execute(ID_BUILD_PROJECT);
     EXPECT_EQ(saveAlls, 1);
     EXPECT_EQ(m_messages.lines.first(), "--- Configuration: DEFAULT ---");
     EXPECT_TRUE(m_frame.isEnabled());
+}
+
+TEST_F(CommandsFixture, TransferOffersToBuildAnObjectOlderThanItsSources)
+{
+    m_frame.show();
+    QStringList sent;
+    m_commands->SetTransferFile([&](const QString& path, const QByteArray&) { sent << path; });
+    NewProject("Directory");
+    m_pActive = &m_source;
+    m_source.SetPathName(Write("main.s", "x\r\n"));
+    const QString object = Write("Compiled/main.gx", "old");
+    SetAge("Compiled/main.gx", 60);
+    const QString question = "The object is older than its sources. Build it first?";
+
+    // Cancel sends nothing, No sends the old object, Yes builds it and then sends it.
+    CPromptRecorder prompt;
+    prompt.QueueAnswer(IDCANCEL);
+    prompt.QueueAnswer(IDNO);
+    prompt.QueueAnswer(IDYES);
+    for (int i = 0; i < 3; ++i)
+        m_map.Execute(ID_BUILD_TRANSFER);
+    EXPECT_EQ(prompt.Texts(), QStringList({question, question, question}));
+    EXPECT_EQ(sent, QStringList({object, object}));
+    EXPECT_EQ(m_messages.lines.last(), "Successfully built main.gx");
+    // Now up to date: sent without a question.
+    m_map.Execute(ID_BUILD_TRANSFER);
+    EXPECT_EQ(prompt.Boxes().size(), 3);
+    EXPECT_EQ(sent.size(), 3);
+
+    // The project's result is out of date when the project file is newer, too.
+    const QString directory = Write("Compiled/Project.dir", "old");
+    SetAge("Compiled/Project.dir", 60);
+    prompt.QueueAnswer(IDNO);
+    m_map.Execute(ID_BUILD_TRANSFER_PROJECT);
+    EXPECT_EQ(prompt.Texts().last(), question);
+    EXPECT_EQ(sent.last(), directory);
+
+    // A project of individual files has no one result to send.
+    m_pProject->m_strProjectType = "Individual";
+    EXPECT_FALSE(Update(ID_BUILD_TRANSFER_PROJECT).IsEnabled());
 }
 
 } // namespace

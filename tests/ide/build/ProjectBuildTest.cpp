@@ -85,6 +85,24 @@ TEST_F(ProjectBuildTest, VisibleListAndIndexFollowTheCurrentConfiguration)
     EXPECT_EQ(IndexFileText(*m_pProject, cd), "");
 }
 
+TEST_F(ProjectBuildTest, OnlyALibraryIndexesItsGeneratedObjects)
+{
+    // A project switched from library back to directory keeps the generated entries.
+    NewProject("Directory");
+    AddEntry("a.s");
+    m_pProject->m_files.append({"ProjectTitle.s", false, true, "$TITLE", 0, ""});
+    const QString cd = m_dir.filePath("Compiled/");
+    const QByteArray object = QFile::encodeName(cd);
+    QStringList leftOut;
+    EXPECT_EQ(IndexFileText(*m_pProject, cd, &leftOut), Crlf(object + "a.gx;a\n"));
+    EXPECT_EQ(leftOut, QStringList{"ProjectTitle.s ($TITLE)"});
+    m_pProject->m_strProjectType = "Library";
+    leftOut.clear();
+    EXPECT_EQ(IndexFileText(*m_pProject, cd, &leftOut),
+              Crlf(object + "ProjectTitle.gx;$TITLE\n" + object + "a.gx;a\n"));
+    EXPECT_TRUE(leftOut.isEmpty());
+}
+
 TEST_F(ProjectBuildTest, EmptyDirectoryProjectStillRunsWendrixOnAnEmptyIndex)
 {
     NewProject("Directory");

@@ -90,6 +90,17 @@ TEST_F(ToolRunnerTest, CancelEndsALongToolAtOnceAndStaysCancelled)
     EXPECT_EQ(m_messages.lines, QStringList({Echo("SLEEP 20000"), "Execution cancelled"}));
 }
 
+TEST_F(ToolRunnerTest, LinesShowWhileTheToolRunsAndComeBeforeTheCancel)
+{
+    // Cancelled only once the tool's first line is on the screen, while it sleeps.
+    TestProgress progress;
+    progress.onPoll = [this] { return m_messages.lines.contains("started"); };
+    EXPECT_FALSE(Run("SAY started SLEEP 20000", progress));
+    EXPECT_EQ(m_messages.lines,
+              QStringList({Echo("SAY started SLEEP 20000"), "started", "", "Execution cancelled"}));
+    EXPECT_EQ(m_runner.LastWorkDir(), m_dir.path());
+}
+
 TEST_F(ToolRunnerTest, WaitEndsWhenTheToolEndsNotWhenItsGrandchildLetsGoOfThePipe)
 {
     QElapsedTimer t;

@@ -129,7 +129,8 @@ TEST_F(TransferDialogTest, TransferFileAnnouncesTheTranslatedName)
             dialog->close();
         }
     });
-    EXPECT_TRUE(TransferFile(nullptr, path, QByteArray("\\<<A\\x"), kPort, 9600));
+    EXPECT_EQ(TransferFile(nullptr, path, QByteArray("\\<<A\\x"), kPort, 9600),
+              TransferResult::Completed);
     EXPECT_TRUE(calculator.get());
 }
 

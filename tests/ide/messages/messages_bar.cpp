@@ -227,19 +227,19 @@ TEST_F(MessagesBarTest, EachErrorFormJumpsToItsLine)
 
     Jump("*** ERROR in \"MAIN.S\" on line 7: Unknown word");
     ASSERT_EQ(m_opened, QStringList{stored});
-    EXPECT_EQ(SelectedInEditor(), QString("line 7") + QChar::ParagraphSeparator);
+    EXPECT_EQ(SelectedInEditor(), QString("line 7"));
 
     Jump("\"main.s\", line 3: undefined");
     EXPECT_EQ(m_opened.value(1), stored) << "opened under the stored name";
-    EXPECT_EQ(SelectedInEditor(), QString("line 3") + QChar::ParagraphSeparator);
+    EXPECT_EQ(SelectedInEditor(), QString("line 3"));
 
     Jump("main.s: 10: bad opcode");
     EXPECT_EQ(m_opened.value(2), stored);
-    EXPECT_EQ(SelectedInEditor(), QString("line 10") + QChar::ParagraphSeparator);
+    EXPECT_EQ(SelectedInEditor(), QString("line 10"));
 
     m_bar->AddMessage("MAIN.S: 2: x");
     m_bar->GetList()->GetGoToSourceAction()->trigger();
-    EXPECT_EQ(SelectedInEditor(), QString("line 2") + QChar::ParagraphSeparator);
+    EXPECT_EQ(SelectedInEditor(), QString("line 2"));
     EXPECT_EQ(m_opened.size(), 4);
 }
 

@@ -95,12 +95,15 @@ TEST(ResolveSourceReference, LeadsToTheStoredFileOrNowhere)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
 
-    const auto ref = ResolveSourceReference("\"prog.s\", line 4: x", dir);
+    // The folders are tried in turn: a missing or empty one is passed over.
+    const QStringList folders{tmp.path() + "/none", QString(), tmp.path()};
+    const auto ref = ResolveSourceReference("\"prog.s\", line 4: x", folders);
     ASSERT_TRUE(ref.has_value());
     EXPECT_EQ(ref->fileName, dir.absoluteFilePath("Prog.S"));
     EXPECT_EQ(ref->line, 4);
-    EXPECT_FALSE(ResolveSourceReference("Error: 3: x", dir).has_value());
-    EXPECT_FALSE(ResolveSourceReference("PROG.S: 0: x", dir).has_value());
+    EXPECT_FALSE(ResolveSourceReference("\"prog.s\", line 4: x", {tmp.path() + "/none"}));
+    EXPECT_FALSE(ResolveSourceReference("Error: 3: x", folders).has_value());
+    EXPECT_FALSE(ResolveSourceReference("PROG.S: 0: x", folders).has_value());
 }
 
 } // namespace

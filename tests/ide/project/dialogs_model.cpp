@@ -256,6 +256,36 @@ TEST_F(SettingsModel, RomIdThatIsNotANumberIsRefusedAndShownAsBefore)
     EXPECT_EQ(value, -5);
 }
 
+TEST_F(SettingsModel, LibraryNumberOutsideThreeHexDigitsIsRefused)
+{
+    const struct
+    {
+        const char* text;
+        int type;
+        bool taken;
+    } cases[] = {
+        {"4095", CProjectSettingsModel::TypeLibrary, true},
+        {"0", CProjectSettingsModel::TypeLibrary, true},
+        {"4096", CProjectSettingsModel::TypeLibrary, false},
+        {"99999", CProjectSettingsModel::TypeLibrary, false},
+        {"-1", CProjectSettingsModel::TypeLibrary, false},
+        // Only a library uses the number: another type keeps what its file holds.
+        {"99999", CProjectSettingsModel::TypeDirectory, true},
+    };
+    for (const auto& c : cases) {
+        m_project.m_nRomId = 1000;
+        CProjectSettingsModel model(m_project);
+        model.m_nType = c.type;
+        model.m_strRomId = c.text;
+        EXPECT_EQ(model.Apply(m_project), c.taken) << c.text;
+        EXPECT_EQ(m_project.m_nRomId, c.taken ? QString(c.text).toInt() : 1000) << c.text;
+    }
+    ASSERT_EQ(m_prompt.Boxes().size(), 3);
+    EXPECT_EQ(m_prompt.Boxes()[0].text, "The ROMID 4096 is out of range. A library number has "
+                                        "three hexadecimal digits: please enter a number from 0 "
+                                        "to 4095.");
+}
+
 TEST(ConfigListModel, PicksSortedNamesAndGivesThemBackInListOrder)
 {
     const Configs configs = {Config("DEFAULT"), Config("DEBUG"), Config("TEST"), Config("RELEASE")};

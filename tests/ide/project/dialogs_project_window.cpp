@@ -205,7 +205,8 @@ TEST_F(ProjectWindow, DeleteAsksOnceAndKeepsTheOtherRowsInOrder)
     m_prompt.QueueAnswer(IDNO);
     QTest::keyClick(View(), Qt::Key_Delete);
     ASSERT_EQ(m_prompt.Boxes().size(), 1);
-    EXPECT_EQ(m_prompt.Boxes()[0].text, "Permanently remove these 3 items from the project?");
+    EXPECT_EQ(m_prompt.Boxes()[0].text,
+              "Remove these 3 files from the project?\nThe files themselves stay on disk.");
     EXPECT_EQ(m_prompt.Boxes()[0].caption, "Confirm");
     EXPECT_EQ(m_prompt.Boxes()[0].type, Mb::YesNo | Mb::IconQuestion | Mb::DefButton2);
     EXPECT_EQ(Paths().size(), 5);
@@ -221,7 +222,8 @@ TEST_F(ProjectWindow, DeleteAsksOnceAndKeepsTheOtherRowsInOrder)
     Select({1});
     m_prompt.QueueAnswer(IDYES);
     QTest::keyClick(View(), Qt::Key_Delete);
-    EXPECT_EQ(m_prompt.Boxes().last().text, "Permanently remove this item from the project?");
+    EXPECT_EQ(m_prompt.Boxes().last().text,
+              "Remove this file from the project?\nThe file itself stays on disk.");
     EXPECT_EQ(m_prompt.Boxes().last().type, Mb::YesNo | Mb::IconQuestion | Mb::DefButton1);
     EXPECT_EQ(Shown(), QStringList({"a.s"}));
 

@@ -9,6 +9,7 @@ if(VELMORA_GUI)
                      LIBS velmora_editor Qt6::Test LABELS gui)
     # The prompt recorder is shared by all the IDE's tests.
     target_include_directories(source_document PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
+    target_include_directories(source_edit_view PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
 endif()
 velmora_add_fuzzer(NAME editor_text_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/editor_text_fuzz.cpp
                    CORPUS ${CMAKE_CURRENT_LIST_DIR}/editor_corpus LIBS velmora_editor_core)

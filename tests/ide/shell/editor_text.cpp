@@ -19,10 +19,12 @@ TEST(EditorText, LoadingEndsEveryLineWithCrLf)
     EXPECT_EQ(FromFileBytes("a\rb\n"), QByteArray("a\rb\r\n"));
 }
 
-TEST(EditorText, TextOf65000CharactersOrMoreIsTooLarge)
+TEST(EditorText, TextOfTheLimitOrMoreIsTooLarge)
 {
-    // 64997 characters plus CR LF is the largest text that loads.
-    const QByteArray fits(64997, 'x');
+    // The limit lies far above the 65000 characters of old (files of several megabytes
+    // open); kMaxChars - 3 characters plus CR LF is the largest text that loads.
+    EXPECT_GE(kMaxChars, 4 * 1024 * 1024);
+    const QByteArray fits(kMaxChars - 3, 'x');
     ASSERT_TRUE(FromFileBytes(fits).has_value());
     EXPECT_EQ(FromFileBytes(fits)->size(), kMaxChars - 1);
     EXPECT_FALSE(FromFileBytes(fits + 'x').has_value());
@@ -30,12 +32,29 @@ TEST(EditorText, TextOf65000CharactersOrMoreIsTooLarge)
     EXPECT_FALSE(FromFileBytes(fits + "\n\n").has_value()) << "an empty line adds CR LF";
     // Bare line feeds grow by one byte each on loading.
     QByteArray lines;
-    for (int i = 0; i < 21666; ++i)
-        lines += "ab\n"; // 64998 bytes, 86664 after conversion
-    EXPECT_FALSE(FromFileBytes(lines.left(64998)).has_value());
-    EXPECT_FALSE(FromFileBytes(QByteArray(70000, '\n')).has_value());
-    EXPECT_TRUE(FromFileBytes(QByteArray(32499, '\n')).has_value());
-    EXPECT_FALSE(FromFileBytes(QByteArray(32500, '\n')).has_value());
+    while (lines.size() < kMaxChars)
+        lines += "ab\n";
+    EXPECT_FALSE(FromFileBytes(lines.left(kMaxChars - 2)).has_value());
+    EXPECT_FALSE(FromFileBytes(QByteArray(kMaxChars + 1, '\n')).has_value());
+    EXPECT_TRUE(FromFileBytes(QByteArray(kMaxChars / 2 - 1, '\n')).has_value());
+    EXPECT_FALSE(FromFileBytes(QByteArray(kMaxChars / 2, '\n')).has_value());
+    // Typing and pasting count the same way: one widget character per line end more.
+    EXPECT_TRUE(FitsInEditor(kMaxChars - 12, 10));
+    EXPECT_FALSE(FitsInEditor(kMaxChars - 11, 10));
+}
+
+TEST(EditorText, ObjectsAndBinaryDataAreNoSourceText)
+{
+    const std::pair<const char*, QByteArray> cases[] = {
+        {"a.gx", "text"},
+        {"B.LIB", "text"},
+        {"c.dir", "text"},
+        {"d.s", "HPHP48-R"},
+        {"e.s", QByteArray("x\0", 2)},
+    };
+    for (const auto& [name, head] : cases)
+        EXPECT_TRUE(IsBinaryFile(name, head)) << name;
+    EXPECT_FALSE(IsBinaryFile("gx.s", "* HPHP48 in a comment\n\xAB\xFF"));
 }
 
 TEST(EditorText, EveryByteSurvivesTheDisplay)

@@ -217,7 +217,7 @@ TEST_F(AppTest, SaveAsksForANameAndSavesUnderIt)
     m_prompt.QueueSaveFile(target);
     EXPECT_TRUE(Frame().GetCommandManager().Execute(ID_FILE_SAVE));
     ASSERT_EQ(m_prompt.FileDialogs().size(), 1);
-    EXPECT_EQ(m_prompt.FileDialogs()[0].dir, "NewProject1.hpr");
+    EXPECT_EQ(m_prompt.FileDialogs()[0].dir, QDir(m_work.path()).filePath("NewProject1.hpr"));
     EXPECT_EQ(m_prompt.FileDialogs()[0].filter, "Velmora Project Files (*.hpr)");
     EXPECT_EQ(Frame().m_pProject->GetPathName(), target + ".hpr");
     EXPECT_TRUE(QFile::exists(target + ".hpr"));

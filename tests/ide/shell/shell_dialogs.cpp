@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "EditSettingDlg.h"
 #include "HelpWindow.h"
+#include "OptionChecks.h"
 #include "Options.h"
 #include "ProgramSettingsDlg.h"
 #include "ShellTestSupport.h"
@@ -17,6 +18,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <functional>
+#include <tuple>
 
 namespace {
 
@@ -142,6 +145,43 @@ TEST_F(DialogTest, DoubleClickEditsTextAndNumbers)
     EXPECT_EQ(baud->text(1), "19200 baud");
 }
 
+TEST_F(DialogTest, NonsenseValuesAreRefusedAndTheEditComesBack)
+{
+    CProgramSettingsDlg dialog(Options());
+    QTreeWidget* list = dialog.GetList();
+    QTreeWidgetItem* port = Row(list, "Transfer COM Port");
+    Select(list, port);
+    // "abc" is refused with the reason; the edit comes back holding it, and 3 is taken.
+    QStringList offered;
+    const std::function<void(QStringList)> type = [&offered, &type](QStringList values) {
+        WhenModal([&offered, &type, values](QWidget* modal) {
+            offered << modal->findChild<QLineEdit*>("NewValue")->text();
+            modal->findChild<QLineEdit*>("NewValue")->setText(values.first());
+            modal->findChild<QPushButton*>("OkButton")->click();
+            if (values.size() > 1)
+                type(values.mid(1));
+        });
+    };
+    type({"abc", "3"});
+    dialog.OnDblClick();
+    EXPECT_EQ(offered, QStringList({"2", "abc"}));
+    ASSERT_EQ(m_prompt.Boxes().size(), 1);
+    EXPECT_EQ(m_prompt.Boxes()[0].text, "\"abc\" is not a number. \"Transfer COM Port\" takes a "
+                                        "whole number.");
+    EXPECT_EQ(port->text(1), "3");
+
+    const ProgramOption baud = Options().GetOptions().at(Options().FindOption("BaudRate"));
+    const ProgramOption com = Options().GetOptions().at(Options().FindOption("COMPort"));
+    for (const auto& [option, value, taken] : {std::tuple{baud, "9600", true},
+                                               {baud, "fast", false},
+                                               {baud, "9601", false},
+                                               {com, "0", false},
+                                               {com, "100", false},
+                                               {com, " 12", true}}) {
+        EXPECT_EQ(OptionValueProblem(option, value).isEmpty(), taken) << value;
+    }
+}
+
 TEST_F(DialogTest, DefaultAsksThenRestores)
 {
     WriteOptions({{"BaudRate", "4800"}});
@@ -212,7 +252,8 @@ TEST_F(DialogTest, TipsRotateThroughSixteenAndWrap)
         EXPECT_EQ(StoredOption("TipNum"), c.next);
     }
     EXPECT_TRUE(Tips::Text(15).startsWith("You can specify library variables"));
-    EXPECT_TRUE(Tips::Text(1).contains("https://"));
+    // The second tip leads to the user guide inside the program, not to a web site.
+    EXPECT_TRUE(Tips::Text(1).contains("press F1"));
 }
 
 TEST_F(DialogTest, TipDialogTakesTipsAndSavesTheCheckBoxAtOnce)

@@ -3,11 +3,13 @@
 // modified source asks Yes/No/Cancel, Save As names the file, Print follows the active
 // source, and the recent file list opens its entries (and forgets those that are gone).
 #include "CommandIds.h"
+#include "DiskChangeWatcher.h"
 #include "DocTemplate.h"
 #include "PrintFiles.h"
 #include "ProjectDocument.h"
 #include "ShellTestSupport.h"
 #include "SourceDocument.h"
+#include "SourceEditView.h"
 #include "StartupChecks.h"
 #include "VelmoraApp.h"
 
@@ -116,7 +118,9 @@ TEST_F(DocumentTest, NewSourceIsNamedWhenSaved)
     ASSERT_TRUE(Frame().GetCommandManager().Execute(ID_FILE_SAVE));
     ASSERT_EQ(m_prompt.FileDialogs().size(), 1);
     EXPECT_EQ(m_prompt.FileDialogs()[0].caption, "Save As");
-    EXPECT_EQ(m_prompt.FileDialogs()[0].dir, "NewSource1.s");
+    // Suggested in the folder of the work: here, with an untitled project, the default
+    // project folder.
+    EXPECT_EQ(m_prompt.FileDialogs()[0].dir, m_work.filePath("NewSource1.s"));
     EXPECT_EQ(source->GetPathName(), m_work.filePath("fresh.s"));
     EXPECT_TRUE(QFile::exists(m_work.filePath("fresh.s")));
     EXPECT_EQ(m_app.RecentFiles().Entries().value(0), m_work.filePath("fresh.s"));
@@ -168,15 +172,69 @@ TEST_F(DocumentTest, PrintSwitchPrintsSourcesAndStopsAtAFileItCannotPrint)
 
 TEST_F(DocumentTest, FileOpenDialogListsTheDocumentKinds)
 {
+    // Several files chosen at once all open.
+    const QString first = WriteSource("b.s");
     const QString path = WriteSource("c.s");
-    m_prompt.QueueOpenFiles({path});
+    QDir::setCurrent(QDir::tempPath());
+    m_prompt.QueueOpenFiles({first, path});
     ASSERT_TRUE(Frame().GetCommandManager().Execute(ID_FILE_OPEN));
     ASSERT_EQ(m_prompt.FileDialogs().size(), 1);
+    EXPECT_EQ(m_app.GetSourceTemplate()->GetDocuments().size(), 2);
+    EXPECT_TRUE(m_prompt.FileDialogs()[0].multiSelect);
+    // The dialog starts in the default project folder, not the current one.
+    EXPECT_EQ(m_prompt.FileDialogs()[0].dir, m_work.path());
     EXPECT_EQ(m_prompt.FileDialogs()[0].caption, "Open");
     EXPECT_EQ(m_prompt.FileDialogs()[0].filter,
               "Velmora Source Files (*.s);;Velmora Project Files (*.hpr);;All Files (*)");
     ASSERT_NE(Frame().GetActiveDocument(), nullptr);
     EXPECT_EQ(Frame().GetActiveDocument()->GetPathName(), path);
+}
+
+TEST_F(DocumentTest, BinaryFilesAreRefusedAndLeftAsTheyAre)
+{
+    const std::pair<const char*, QByteArray> files[] = {
+        {"prog.gx", "any bytes\n"},
+        {"PROJECT.DIR", "any bytes\n"},
+        {"object.s", QByteArray("HPHP48-R\x12\x34\n")},
+        {"nul.s", QByteArray("a\0b\n", 4)},
+    };
+    for (const auto& [name, bytes] : files) {
+        EXPECT_EQ(m_app.OpenDocumentFile(WriteSource(name, bytes)), nullptr) << name;
+    }
+    EXPECT_EQ(Windows(), 0);
+    ASSERT_EQ(m_prompt.Boxes().size(), 4);
+    EXPECT_TRUE(m_prompt.Boxes()[2].text.endsWith("does not open files of this kind."));
+}
+
+TEST_F(DocumentTest, OutsideChangesAreOfferedAndNeverOverwrittenSilently)
+{
+    const QString path = WriteSource("w.s", "one\n");
+    auto* source = qobject_cast<CSourceDocument*>(m_app.OpenDocumentFile(path));
+    ASSERT_NE(source, nullptr);
+    EXPECT_TRUE(m_app.GetDiskWatcher()->WatchedFiles().contains(path));
+
+    // Unmodified: the new text is offered, once for each change.
+    WriteSource("w.s", "second\n");
+    m_prompt.QueueAnswer(IDYES);
+    m_app.GetDiskWatcher()->CheckFile(path);
+    EXPECT_EQ(source->GetBytes(), "second\r\n");
+    m_app.GetDiskWatcher()->CheckFile(path);
+    EXPECT_EQ(m_prompt.Boxes().size(), 1);
+
+    // Modified: saving over a file changed since asks; No keeps the other program's text.
+    source->GetFirstView()->textCursor().insertText("mine ");
+    WriteSource("w.s", "theirs\n");
+    m_prompt.QueueAnswer(IDNO);
+    Frame().GetCommandManager().Execute(ID_FILE_SAVE);
+    EXPECT_EQ(m_prompt.Boxes().size(), 2);
+    EXPECT_TRUE(m_prompt.Boxes().last().text.contains("was changed by another program"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "theirs\n");
+    EXPECT_TRUE(source->IsModified());
+    m_prompt.QueueAnswer(IDYES);
+    Frame().GetCommandManager().Execute(ID_FILE_SAVE);
+    EXPECT_FALSE(source->IsModified());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "PromptRecorder.h"
 #include "SourceDocument.h"
 #include "SourceEditView.h"
+#include "SourceText.h"
 
 #include <QApplication>
 #include <QFile>
@@ -73,11 +74,11 @@ TEST_F(SourceDocumentTest, CalculatorCharactersComeBackByteForByte)
 TEST_F(SourceDocumentTest, TextAtTheLimitIsRefusedWithAMessage)
 {
     CSourceDocument doc;
-    EXPECT_TRUE(doc.OnOpenDocument(Write("fits.s", QByteArray(64997, 'x'))));
-    EXPECT_EQ(doc.GetBytes().size(), 64999);
+    EXPECT_TRUE(doc.OnOpenDocument(Write("fits.s", QByteArray(SourceText::kMaxChars - 3, 'x'))));
+    EXPECT_EQ(doc.GetBytes().size(), SourceText::kMaxChars - 1);
     EXPECT_TRUE(m_prompt.Boxes().isEmpty());
 
-    const QString big = Write("big.s", QByteArray(64998, 'x'));
+    const QString big = Write("big.s", QByteArray(SourceText::kMaxChars - 2, 'x'));
     CSourceDocument refused;
     EXPECT_FALSE(refused.OnOpenDocument(big));
     ASSERT_EQ(m_prompt.Boxes().size(), 1);

@@ -1,9 +1,11 @@
 // The editor widget driven with keys and clicks: the status-bar column, the indent that
 // Enter copies, the title marker, SelectLine, find and replace, and keys that belong to
 // the main window's commands.
+#include "PromptRecorder.h"
 #include "SourceDocument.h"
 #include "SourceEditView.h"
 #include "SourceFindDialog.h"
+#include "SourceText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -123,11 +125,12 @@ TEST_F(SourceEditViewTest, TitleMarkerAppearsAndClearsWithinHalfASecond)
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_doc.GetTitle() == "MAIN.S"; }, 5000));
 }
 
-TEST_F(SourceEditViewTest, SelectLineSelectsTheLineWithItsEnd)
+TEST_F(SourceEditViewTest, SelectLineSelectsTheLineWithTheCaretOnIt)
 {
     m_doc.GetTextDocument()->setPlainText("one\ntwo\nthree\n");
     m_view->SelectLine(2);
-    EXPECT_EQ(m_view->textCursor().selectedText(), QString("two") + QChar::ParagraphSeparator);
+    EXPECT_EQ(m_view->textCursor().selectedText(), QString("two"));
+    EXPECT_EQ(m_view->textCursor().blockNumber(), 1);
     m_view->SelectLine(3);
     EXPECT_EQ(m_view->textCursor().selectionStart(), 8);
     m_view->SelectLine(99);
@@ -186,6 +189,31 @@ TEST_F(SourceEditViewTest, PastedTextKeepsToLatin1)
     QApplication::clipboard()->setText(QString::fromUtf16(u"\u00e9\u20ac\u2029x"));
     m_view->paste();
     EXPECT_EQ(m_doc.GetBytes(), QByteArray("\xe9?\r\nx"));
+}
+
+TEST_F(SourceEditViewTest, PastingAndTypingStopAtTheSizeLimit)
+{
+    // A text whose file, once loaded again (every line with CR LF), holds 10
+    // characters fewer than the limit.
+    const QString line = QString(98, QLatin1Char('x'));
+    const qsizetype lines = SourceText::kMaxChars / 100 - 1;
+    QStringList all(lines, line);
+    all.last() += QString(SourceText::kMaxChars - 10 - 100 * lines, QLatin1Char('y'));
+    m_doc.GetTextDocument()->setPlainText(all.join(QLatin1Char('\n')));
+    ASSERT_EQ(m_doc.GetBytes().size() + 2, SourceText::kMaxChars - 10);
+    m_view->moveCursor(QTextCursor::End);
+
+    CPromptRecorder prompt;
+    QApplication::clipboard()->setText(QString(10, QLatin1Char('p')));
+    m_view->paste();
+    EXPECT_EQ(prompt.Boxes().size(), 1) << "a paste that reaches the limit is refused";
+    QApplication::clipboard()->setText(QString(9, QLatin1Char('p')));
+    m_view->paste();
+    EXPECT_EQ(prompt.Boxes().size(), 1);
+    EXPECT_EQ(m_doc.GetBytes().size() + 2, SourceText::kMaxChars - 1);
+    Type("z");
+    EXPECT_EQ(m_doc.GetBytes().size() + 2, SourceText::kMaxChars - 1)
+        << "typing stops at the limit";
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QTest>
 
@@ -73,14 +74,19 @@ TEST_F(SourceInFrameTest, AnErrorLineOpensTheStoredFileAndSelectsTheLine)
     CSourceEditView* editor = ActiveEditor();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->GetDocument()->GetPathName(), path);
-    EXPECT_EQ(editor->textCursor().selectedText(), QString("three") + QChar::ParagraphSeparator);
+    EXPECT_EQ(editor->textCursor().selectedText(), QString("three"));
 
-    // Again: the open document is reused, not opened twice.
+    // Again, with the current folder elsewhere: the saved project's folder is searched
+    // first. The open document is reused, not opened twice, and the editor has the
+    // caret on the line and the focus.
+    ASSERT_TRUE(Frame()->m_pProject->OnSaveDocument(m_work.filePath("src/demo.hpr")));
+    QDir::setCurrent(m_work.path());
     bar->AddMessage("prog.s: 1: x");
     bar->GoToSource();
     EXPECT_EQ(m_app.GetSourceTemplate()->GetDocuments().size(), 1);
-    EXPECT_EQ(ActiveEditor()->textCursor().selectedText(),
-              QString("one") + QChar::ParagraphSeparator);
+    EXPECT_EQ(ActiveEditor()->textCursor().selectedText(), QString("one"));
+    EXPECT_EQ(Frame()->GetLineColText(), "Ln: 1 Col: 4");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ActiveEditor()->hasFocus(); }, 1000));
 }
 
 TEST_F(SourceInFrameTest, EditCommandsAndWindowKeysWhileEditing)
@@ -120,6 +126,25 @@ TEST_F(SourceInFrameTest, EditCommandsAndWindowKeysWhileEditing)
     editor->setFocus();
     QTest::keyClick(editor, Qt::Key_Escape);
     EXPECT_NE(bar->isVisible(), shown);
+    // Unless something else takes it: the configuration box's open list closes, and
+    // the messages stay as they were.
+    QComboBox* configs = Frame()->GetConfigBox();
+    configs->showPopup();
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    QTest::keyClick(popup, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_NE(bar->isVisible(), shown);
+
+    // Redo takes back an undo; Select All selects the whole text.
+    editor->setFocus();
+    QTest::keyClicks(editor, "z");
+    const QByteArray typed = editor->GetDocument()->GetBytes();
+    EXPECT_TRUE(commands.Execute(ID_EDIT_UNDO));
+    QTest::keyClick(editor, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(editor->GetDocument()->GetBytes(), typed);
+    EXPECT_TRUE(commands.Execute(ID_EDIT_SELECT_ALL));
+    EXPECT_EQ(editor->textCursor().selectedText().size(), editor->document()->characterCount() - 1);
 }
 
 } // namespace
