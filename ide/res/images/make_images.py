@@ -25,13 +25,21 @@ P = (130, 60, 170, 255)
 
 
 class Image:
-    def __init__(self, w, h, fill=T):
-        self.w, self.h = w, h
-        self.px = [[fill] * w for _ in range(h)]
+    """An image drawn in logical pixels; with scale 2 every shape is drawn again at twice
+    the resolution (lines and discs at the finer grid), for screens of 2x density."""
+
+    def __init__(self, w, h, fill=T, scale=1):
+        self.w, self.h, self.s = w, h, scale
+        self.px = [[fill] * (w * scale) for _ in range(h * scale)]
+
+    def dev(self, x, y, c):
+        if 0 <= x < self.w * self.s and 0 <= y < self.h * self.s:
+            self.px[y][x] = c
 
     def set(self, x, y, c):
-        if 0 <= x < self.w and 0 <= y < self.h:
-            self.px[y][x] = c
+        for dy in range(self.s):
+            for dx in range(self.s):
+                self.dev(x * self.s + dx, y * self.s + dy, c)
 
     def rect(self, x0, y0, x1, y1, c, fill=None):
         for y in range(y0, y1 + 1):
@@ -43,28 +51,57 @@ class Image:
                     self.set(x, y, fill)
 
     def line(self, x0, y0, x1, y1, c):
-        n = max(abs(x1 - x0), abs(y1 - y0), 1)
+        # A stroke one logical pixel wide, stepped on the device grid.
+        s = self.s
+        n = max(abs(x1 - x0), abs(y1 - y0), 1) * s
         for i in range(n + 1):
-            self.set(round(x0 + (x1 - x0) * i / n), round(y0 + (y1 - y0) * i / n), c)
+            x = round((x0 + (x1 - x0) * i / n) * s)
+            y = round((y0 + (y1 - y0) * i / n) * s)
+            for dy in range(s):
+                for dx in range(s):
+                    self.dev(x + dx, y + dy, c)
 
     def disc(self, cx, cy, r, c, edge=None):
-        for y in range(self.h):
-            for x in range(self.w):
-                d = (x - cx) ** 2 + (y - cy) ** 2
+        # Measured from pixel centres on the device grid, so a 2x disc is rounder.
+        s = self.s
+        for y in range(self.h * s):
+            for x in range(self.w * s):
+                d = ((x + 0.5) / s - 0.5 - cx) ** 2 + ((y + 0.5) / s - 0.5 - cy) ** 2
                 if d <= r * r:
-                    self.set(x, y, c)
+                    self.dev(x, y, c)
                 if edge and r * r - 2 * r < d <= r * r:
-                    self.set(x, y, edge)
+                    self.dev(x, y, edge)
+
+    def halo(self):
+        # A faint light rim around the dark strokes, so that they stay visible on a dark
+        # toolbar or menu; on a light one it blends into the background.
+        def dark(p):
+            return p[3] > 0 and p[0] + p[1] + p[2] < 3 * 100
+
+        rim = (255, 255, 255, 110)
+        H, W_ = self.h * self.s, self.w * self.s
+        marks = []
+        for y in range(H):
+            for x in range(W_):
+                if self.px[y][x][3] != 0:
+                    continue
+                if any(dark(self.px[y + dy][x + dx])
+                       for dy in (-1, 0, 1) for dx in (-1, 0, 1)
+                       if 0 <= y + dy < H and 0 <= x + dx < W_):
+                    marks.append((x, y))
+        for x, y in marks:
+            self.px[y][x] = rim
 
     def save(self, path):
         raw = b"".join(b"\0" + b"".join(struct.pack("4B", *p) for p in row) for row in self.px)
+        width, height = self.w * self.s, self.h * self.s
 
         def chunk(kind, data):
             body = kind + data
             return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
 
         png = b"\x89PNG\r\n\x1a\n"
-        png += chunk(b"IHDR", struct.pack(">IIBBBBB", self.w, self.h, 8, 6, 0, 0, 0))
+        png += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
         png += chunk(b"IDAT", zlib.compress(raw, 9))
         png += chunk(b"IEND", b"")
         os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -131,9 +168,13 @@ def arrow_right(img, y, c):
 
 
 def tool(name, draw):
-    img = Image(16, 15)
-    draw(img)
-    img.save(os.path.join(HERE, "toolbar", name + ".png"))
+    # Each toolbar image at 1x and, as name@2x.png, at 2x; Qt picks the one that fits the
+    # screen.
+    for scale, suffix in ((1, ""), (2, "@2x")):
+        img = Image(16, 15, scale=scale)
+        draw(img)
+        img.halo()
+        img.save(os.path.join(HERE, "toolbar", name + suffix + ".png"))
 
 
 def project_box(img):
