@@ -18,6 +18,8 @@ using saturn::Instruction;
 using saturn::Operand;
 
 constexpr int kMaxIncludeDepth = 16;
+constexpr int kMaxEquateDepth = 500;
+constexpr const char* kNoValue = "symbol has no value: its EQU has an error";
 constexpr std::int64_t kMaxExportMagnitude = std::int64_t{1} << 59;
 
 struct Origin
@@ -248,6 +250,7 @@ private:
     std::uint32_t m_address = 0;
     bool m_tooLarge = false;
     bool m_endOfFile = false;
+    int m_equateDepth = 0;
     std::int64_t m_allocCounter = 0;
     // a test waiting for its GOYES / RTNYES
     bool m_testPending = false;
@@ -353,17 +356,25 @@ bool Assembler::EvaluateEquate(SymbolEntry& entry, bool final, Value& value, std
         error = "EQU refers to itself";
         return false;
     case SymbolEntry::State::Failed:
-        error = "symbol has no value: its EQU has an error";
+        error = kNoValue;
         return false;
     case SymbolEntry::State::Pending:
         break;
+    }
+    // A long chain of equates each naming the next would otherwise recurse without bound.
+    if (m_equateDepth >= kMaxEquateDepth) {
+        error = "chain of EQU definitions too long";
+        return false;
     }
     entry.state = SymbolEntry::State::Evaluating;
     Scope scope(*this, entry.statementIndex, entry.address, final);
     std::string inner;
     bool innerUnknown = false;
     Value result;
-    if (Evaluate(entry.expression, scope, result, inner, innerUnknown)) {
+    ++m_equateDepth;
+    const bool evaluated = Evaluate(entry.expression, scope, result, inner, innerUnknown);
+    --m_equateDepth;
+    if (evaluated) {
         entry.value = result;
         entry.state = SymbolEntry::State::Done;
         value = result;
@@ -376,8 +387,10 @@ bool Assembler::EvaluateEquate(SymbolEntry& entry, bool final, Value& value, std
         return false;
     }
     entry.state = SymbolEntry::State::Failed;
-    Error(entry.origin, entry.sequence, inner);
-    error = "symbol has no value: its EQU has an error";
+    if (inner != kNoValue) { // reported already where the first EQU failed
+        Error(entry.origin, entry.sequence, inner);
+    }
+    error = kNoValue;
     return false;
 }
 
@@ -406,7 +419,9 @@ void Assembler::ReadFile(const std::string& path, const std::string& name, int d
         Error(error);
         return;
     }
-    m_includeStack.push_back(path);
+    std::error_code ignored;
+    m_includeStack.push_back(
+        m_options.readFile ? path : std::filesystem::weakly_canonical(path, ignored).string());
     const Origin saved = m_origin;
     m_origin = {FileIndex(name), 0};
     std::uint32_t nextLine = 1;
@@ -662,6 +677,17 @@ bool Assembler::Directive(const std::string& opcode, const std::string& label,
             return true;
         }
         DefineSymbol(label, entry);
+        // Evaluated at once when it can be, so that long lists of equates that build on
+        // each other never nest deeply.
+        std::string name = label[0] == '=' ? label.substr(1) : label;
+        const auto defined = m_symbols.find(name);
+        if (defined != m_symbols.end() && defined->second.kind == SymbolEntry::Kind::Equate &&
+            defined->second.sequence == m_sequence) {
+            Value value;
+            std::string error;
+            bool unknown = false;
+            EvaluateEquate(defined->second, false, value, error, unknown);
+        }
         return true;
     }
     if (opcode == "ABASE") {
@@ -712,14 +738,19 @@ bool Assembler::Directive(const std::string& opcode, const std::string& label,
             const std::filesystem::path beside =
                 std::filesystem::path(includingPath).parent_path() / path;
             if (std::filesystem::exists(beside, ignored)) {
-                path = beside.string();
+                // Messages name the file by the path that finds it from the working folder.
+                path = beside.lexically_normal().string();
+                name = path;
             }
         }
+        // The same file under another spelling of its path is still the same file.
+        const std::string identity =
+            m_options.readFile ? path : std::filesystem::weakly_canonical(path, ignored).string();
         if (depth >= kMaxIncludeDepth) {
             Error("INCLUDE nested too deeply");
-        } else if (std::find(m_includeStack.begin(), m_includeStack.end(), path) !=
+        } else if (std::find(m_includeStack.begin(), m_includeStack.end(), identity) !=
                    m_includeStack.end()) {
-            Error("INCLUDE of " + name + " would include it within itself");
+            Error("INCLUDE of " + path + " would include it within itself");
         } else {
             ReadFile(path, name, depth + 1);
         }
@@ -762,6 +793,16 @@ void Assembler::Code(const std::string& opcode, std::string_view rest)
     if (!rows.empty()) {
         Machine(opcode, rows, rest);
         return;
+    }
+    // "P=5" written together (also "?P=5", "?P#5"): the number is the modifier and the
+    // word after it a comment.
+    for (const char* numbered : {"P=", "?P=", "?P#"}) {
+        const std::string prefix = numbered;
+        if (opcode.size() > prefix.size() && opcode.compare(0, prefix.size(), prefix) == 0 &&
+            std::isdigit(static_cast<unsigned char>(opcode[prefix.size()]))) {
+            Machine(prefix, saturn::RowsFor(prefix), " " + opcode.substr(prefix.size()));
+            return;
+        }
     }
     Statement statement;
     statement.operand = std::string(Modifier(rest));

@@ -422,7 +422,8 @@ private:
             if (offset == 0) {
                 Emit(yes, "RTNYES");
             } else {
-                const std::int64_t signedOffset = offset >= 128 ? std::int64_t{offset} - 256 : offset;
+                const std::int64_t signedOffset =
+                    offset >= 128 ? std::int64_t{offset} - 256 : offset;
                 const std::int64_t address = yes + signedOffset;
                 if (address < 0 || address > static_cast<std::int64_t>(m_input.code.size())) {
                     Emit(yes, "GOYES", "(*)" + Signed(signedOffset));

@@ -157,18 +157,10 @@ int RunSasm(const std::vector<std::string>& arguments, std::ostream& out)
     }
     std::string text;
     std::string error;
-    if (!saturn::ReadWholeFile(sourcePath, text, error)) {
+    if (!saturn::ReadWholeFile(sourcePath, text, error)) { // the clearer message comes first
         return Failure(out, error);
     }
     options.listing = listToOutput || !listPath.empty();
-    options.readFile = [&](const std::string& path, std::string& contents, std::string& message) {
-        if (path == sourcePath) {
-            contents = text;
-            return true;
-        }
-        return saturn::ReadWholeFile(path, contents, message);
-    };
-
     // Messages name the source as it was given.
     AssemblyResult result = Assemble(sourcePath, options);
     if (sourcePath != source) {

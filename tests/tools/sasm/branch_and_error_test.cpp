@@ -85,6 +85,24 @@ TEST(SasmErrors, EveryFaultOfAFileIsReportedWithItsLineAndTheMessagesWindowFinds
     }
 }
 
+TEST(SasmErrors, DeepNestingGetsAMessageInsteadOfACrash)
+{
+    // Equates that build on the ones above are fine however many; a chain of forward
+    // references and deep parentheses are refused.
+    std::string upward = "X0      EQU     1\n";
+    std::string forward = "        CON(5)  Y0\n";
+    for (int i = 1; i < 5000; ++i) {
+        upward += "X" + std::to_string(i) + "      EQU     X" + std::to_string(i - 1) + "\n";
+        forward += "Y" + std::to_string(i - 1) + "      EQU     Y" + std::to_string(i) + "\n";
+    }
+    EXPECT_EQ(Errors(AssembleText(upward + "        CON(5)  X4999\n")), "");
+    EXPECT_NE(Errors(AssembleText(forward + "Y4999   EQU     1\n")).find("too long"),
+              std::string::npos);
+    EXPECT_NE(Errors(AssembleText("        CON(5)  " + std::string(100000, '(') + "\n"))
+                  .find("nested too deeply"),
+              std::string::npos);
+}
+
 TEST(SasmErrors, StopsListingAfterAHundred)
 {
     std::string text;

@@ -83,4 +83,16 @@ TEST_F(SasmProgramTest, FailuresExitWithOneAndLeaveNoObject)
     EXPECT_EQ(m_console, "Error: cannot open missing.a\r\n");
 }
 
+TEST_F(SasmProgramTest, IncludesAreFoundBesideTheIncludingFileAndNeverIncludeThemselves)
+{
+    std::filesystem::create_directories(m_folder / "sub");
+    Write("main.a", "        INCLUDE sub/a.a\n");
+    Write("sub/a.a", "        INCLUDE b.a\n");
+    Write("sub/b.a", "        NIBHEX  1\n        INCLUDE ./a.a\n");
+    EXPECT_EQ(Run("main.a"), 1);
+    EXPECT_EQ(m_console,
+              "*** ERROR in \"sub/b.a\" on line 2: INCLUDE of sub/a.a would include it within "
+              "itself\r\n");
+}
+
 } // namespace

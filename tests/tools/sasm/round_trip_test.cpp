@@ -104,6 +104,29 @@ TEST(SasmRoundTrip, EveryTableFormAssemblesDisassemblesAndAssemblesAgain)
     EXPECT_GT(forms, 900u);
 }
 
+TEST(SasmSpellings, EveryVariantGivesTheNibblesOfItsUsualForm)
+{
+    const std::pair<const char*, const char*> pairs[] = {
+        {"A=B+A A", "A=A+B A"},
+        {"a=a+b wp", "A=A+B WP"},
+        {"CAEX W", "ACEX W"},
+        {"?B<A B\n RTNYES", "?A>B B\n RTNYES"},
+        {"?ST#1 3\n RTNYES", "?ST=0 3\n RTNYES"},
+        {"P=5", "P= 5"},
+        {"D0=HEX 1F", "D0=(2) #1F"},
+        {"C=C+P+1", "C+P+1"},
+        {"R0=A.F W", "R0=A"},
+        {"D1+ 40", "D1=D1+ 16\n D1=D1+ 16\n D1=D1+ 8"},
+        {"LC(N) 2\n NIBHEX 34", "LC(2) #43"},
+    };
+    for (const auto& [variant, usual] : pairs) {
+        const sasm::AssemblyResult a = AssembleText(std::string(" ") + variant + "\n");
+        const sasm::AssemblyResult b = AssembleText(std::string(" ") + usual + "\n");
+        EXPECT_EQ(Errors(a) + HexNibbles(a.module.code), Errors(b) + HexNibbles(b.module.code))
+            << variant;
+    }
+}
+
 TEST(SasmRoundTrip, RandomNibblesComeBackUnchanged)
 {
     std::mt19937 random(20261208);
