@@ -163,12 +163,18 @@ public:
     {
         for (const saturn::ObjectSymbol& symbol : input.symbols) {
             const std::string name = (symbol.global ? "=" : "") + symbol.name;
+            if (!UsableAsLabel(symbol.name)) {
+                continue; // a name that source cannot spell as a label
+            }
             if (symbol.relocatable) {
                 m_labels[static_cast<std::uint32_t>(symbol.value)].push_back(name);
                 m_sync.insert(static_cast<std::uint32_t>(symbol.value));
             } else {
-                m_equates.push_back(name + " EQU #" +
-                                    HexDigits(static_cast<std::uint64_t>(symbol.value), 5));
+                m_equates.push_back(name + " EQU " +
+                                    (symbol.value < 0
+                                         ? std::to_string(symbol.value)
+                                         : "#" + HexDigits(static_cast<std::uint64_t>(symbol.value),
+                                                           symbol.value < 0x100000 ? 5 : 16)));
             }
         }
         for (const saturn::Relocation& relocation : input.relocations) {
@@ -230,6 +236,15 @@ public:
     }
 
 private:
+    // Names that would read as a comment, an anonymous label, a number or an
+    // expression are left out.
+    static bool UsableAsLabel(const std::string& name)
+    {
+        return !name.empty() && name[0] != '*' && name[0] != '=' && name[0] != '#' &&
+               !(name[0] >= '0' && name[0] <= '9') &&
+               name.find_first_of("()") == std::string::npos &&
+               name.find_first_not_of("+-") != std::string::npos;
+    }
     static std::string GeneratedLabel(std::uint32_t address) { return "L" + HexDigits(address, 5); }
 
     // Branch targets are written as "@<address>" until the labels are known.
