@@ -266,6 +266,10 @@ private:
 bool Scope::Symbol(const std::string& name, bool global, Value& value, std::string& error,
                    bool& unknown)
 {
+    if (!saturn::IsValidSymbolName(name)) {
+        error = "bad symbol " + name + ": longer than 255 characters or with a control character";
+        return false;
+    }
     const auto found = m_assembler.m_symbols.find(name);
     if (found == m_assembler.m_symbols.end()) {
         if (global) {
@@ -478,6 +482,10 @@ void Assembler::DefineSymbol(const std::string& label, SymbolEntry entry)
     }
     if (name.empty()) {
         Error("missing label name after '='");
+        return;
+    }
+    if (!saturn::IsValidSymbolName(name)) {
+        Error("bad label " + name + ": longer than 255 characters or with a control character");
         return;
     }
     entry.origin = m_origin;
@@ -1300,18 +1308,6 @@ void Assembler::Export()
         symbol.value = value.number;
         symbol.global = entry.global;
         symbol.relocatable = value.base == Value::Base::Module;
-        const bool nameFits =
-            name.size() <= 255 && std::all_of(name.begin(), name.end(), [](char c) {
-                const auto u = static_cast<unsigned char>(c);
-                return u > 0x20 && u < 0x7F;
-            });
-        if (!nameFits) {
-            if (entry.global) {
-                Error(entry.origin, entry.sequence,
-                      "global name =" + name + " is too long or holds unusual characters");
-            }
-            continue;
-        }
         m_module.symbols.push_back(std::move(symbol));
     }
 }

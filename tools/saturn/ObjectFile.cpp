@@ -46,7 +46,7 @@ const char* CheckName(FieldCheck check)
 bool IsNameCharacter(char c)
 {
     const auto u = static_cast<unsigned char>(c);
-    return u > 0x20 && u < 0x7F;
+    return u > 0x20 && u != 0x7F;
 }
 
 std::string NameFault(std::string_view name)
@@ -329,6 +329,11 @@ bool ParseRecords(Reader& in, ObjectModule& module, std::string& error)
 }
 
 } // namespace
+
+bool IsValidSymbolName(std::string_view name)
+{
+    return NameFault(name).empty();
+}
 
 const LineMapEntry* ObjectModule::LineAt(std::uint32_t offset) const
 {

@@ -79,6 +79,10 @@ struct ObjectModule
     const ObjectSymbol* FindSymbol(std::string_view name) const;
 };
 
+// Whether a symbol name can be stored: 1 to 255 characters, none of them a blank or a
+// control character.
+bool IsValidSymbolName(std::string_view name);
+
 // Checks the module's consistency; returns an empty string when it is sound, else the
 // first fault found.
 std::string ValidateObject(const ObjectModule& module);
