@@ -77,6 +77,10 @@ constexpr int ID_APP_ABOUT = 57664;
 constexpr int ID_CONTEXT_HELP = 57669;
 constexpr int ID_HELP = 57670;
 constexpr int ID_HELP_TIP = 32870;
+// Help > Examples: one item per shipped example project, in the order of
+// ExampleProjects().
+constexpr int ID_HELP_EXAMPLE_1 = 32871;
+constexpr int ID_HELP_EXAMPLE_COUNT = 3;
 
 // Control ids of the bars (the View toggles use the same numbers).
 constexpr int AFX_IDW_STATUS_BAR = ID_VIEW_STATUS_BAR;

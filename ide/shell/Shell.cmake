@@ -34,7 +34,7 @@ add_library(velmora_shell STATIC
     ${PROJECT_SOURCE_DIR}/ide/res/velmora.qrc)
 target_include_directories(velmora_shell PUBLIC ${CMAKE_CURRENT_LIST_DIR}
                            ${PROJECT_SOURCE_DIR}/ide/res)
-target_link_libraries(velmora_shell PUBLIC velmora_options velmora_project velmora_res
+target_link_libraries(velmora_shell PUBLIC velmora_options velmora_examples velmora_project velmora_res
                       velmora_editor velmora_messages velmora_build_gui velmora_link_gui
                       Qt6::Widgets Qt6::PrintSupport)
 if(X11_FOUND)
@@ -49,8 +49,8 @@ target_link_libraries(velmora PRIVATE velmora_shell velmora_build velmora_cmdlin
 file(MAKE_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Projects)
 
 # Installation. The program folder <prefix>/libexec/velmora holds velmora with the tool
-# location HPTools/ and the Templates/ folder beside it (links to where they are
-# installed, <prefix>/share/velmora), so that the defaults built from the program's
+# location HPTools/ and the Templates/ and Examples/ folders beside it (links to where
+# they are installed, <prefix>/share/velmora), so that the defaults built from the program's
 # folder work; <prefix>/bin/velmora links to the program. The desktop file and the MIME
 # types let the desktop open .hpr projects and .s sources with Velmora.
 set(VELMORA_PROGRAM_DIR ${CMAKE_INSTALL_LIBEXECDIR}/velmora)
@@ -63,7 +63,7 @@ install(CODE "
     file(MAKE_DIRECTORY \"\${root}/${CMAKE_INSTALL_BINDIR}\")
     file(CREATE_LINK \"${velmora_bin_link}\" \"\${root}/${CMAKE_INSTALL_BINDIR}/velmora\"
          SYMBOLIC)
-    foreach(folder HPTools Templates)
+    foreach(folder HPTools Templates Examples)
         file(MAKE_DIRECTORY \"\${root}/${VELMORA_DATA_DIR}/\${folder}\")
         file(CREATE_LINK \"${velmora_data_link}/\${folder}\"
              \"\${root}/${VELMORA_PROGRAM_DIR}/\${folder}\" SYMBOLIC)

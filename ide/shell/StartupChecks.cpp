@@ -47,9 +47,22 @@ void CheckTools(const COptionTable& options)
     }
 }
 
+bool IsBundledToolLocation(const COptionTable& options)
+{
+    const int row = options.FindOption(kToolLocation);
+    if (row < 0) {
+        return false;
+    }
+    const QString bundled =
+        QFileInfo(options.GetOptions().at(row).defaultValue).canonicalFilePath();
+    return !bundled.isEmpty() &&
+           QFileInfo(options.GetOption(kToolLocation)).canonicalFilePath() == bundled;
+}
+
 void DetectToolSet(COptionTable& options)
 {
-    if (!options.GetOptionBool(QStringLiteral("AutoDetectTools"))) {
+    if (!options.GetOptionBool(QStringLiteral("AutoDetectTools")) ||
+        IsBundledToolLocation(options)) {
         return;
     }
     QFile sasm(options.GetOption(kToolLocation) + QStringLiteral("/SASM.EXE"));

@@ -18,8 +18,12 @@ void CheckTools(const COptionTable& options);
 // A SASM.EXE of this size or more belongs to the HP tools, a smaller one to the GNU
 // tools.
 constexpr qint64 kHpSasmMinSize = 140000;
-// When AutoDetectTools is on: offers to switch GNUToolsMode when SASM.EXE's size tells
-// the other tool set (in memory only).
+// The tool location is the folder of tools that comes with the program (the option's
+// default, HPTools/ beside it). Its assembler takes the arguments of either tool set, so
+// nothing needs to be detected there.
+bool IsBundledToolLocation(const COptionTable& options);
+// When AutoDetectTools is on and the tool location is not the bundled one: offers to
+// switch GNUToolsMode when SASM.EXE's size tells the other tool set (in memory only).
 void DetectToolSet(COptionTable& options);
 
 // Changes the current directory to DefaultDir; a message when that is impossible. The

@@ -5,6 +5,7 @@
 #include "DiskChangeWatcher.h"
 #include "DocTemplate.h"
 #include "EditorFont.h"
+#include "ExampleProjects.h"
 #include "HelpWindow.h"
 #include "Paths.h"
 #include "ProjectDocument.h"
@@ -221,6 +222,9 @@ void CVelmoraApp::RegisterCommands()
     map.On(ID_APP_ABOUT, [this] { ShowAbout(); });
     map.On(ID_HELP_TIP, [this] { ShowTipOfTheDay(); });
     map.On(ID_HELP, [this] { ShowHelp(); });
+    for (int i = 0; i < ID_HELP_EXAMPLE_COUNT; ++i) {
+        map.On(ID_HELP_EXAMPLE_1 + i, [this, i] { OpenExample(i); });
+    }
     map.On(ID_CONTEXT_HELP, [] { QWhatsThis::enterWhatsThisMode(); });
 }
 
@@ -337,4 +341,18 @@ void CVelmoraApp::ShowHelp()
     m_pHelp->show();
     m_pHelp->raise();
     m_pHelp->activateWindow();
+}
+
+void CVelmoraApp::OpenExample(int i)
+{
+    const QString defaultDir = m_pMainFrame->Options().GetOption(QStringLiteral("DefaultDir"));
+    QString error;
+    const QString project = PrepareExample(
+        ExamplesFolder(QApplication::applicationDirPath()), ExampleProjects().value(i),
+        QDir(defaultDir).filePath(QStringLiteral("Examples")), error);
+    if (project.isEmpty()) {
+        Prompt().MessageBox(error, QString(), Mb::Ok | Mb::IconError);
+        return;
+    }
+    OpenDocumentFile(project);
 }

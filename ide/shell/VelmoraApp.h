@@ -58,6 +58,9 @@ public:
     void ShowTipOfTheDay();
     void ShowAbout();
     void ShowHelp();
+    // Help > Examples: copies example i into the default project folder's Examples/
+    // (once) and opens the copy's project.
+    void OpenExample(int i);
 
 private:
     void RegisterTemplates();

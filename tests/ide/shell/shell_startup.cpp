@@ -122,6 +122,24 @@ TEST_F(StartupTest, NoDetectionWhenSwitchedOffOrWithoutSasm)
     EXPECT_TRUE(m_prompt.Boxes().isEmpty());
 }
 
+// The tools beside the program take either tool set's arguments: no question there, the
+// same small SASM.EXE elsewhere still asks.
+TEST_F(StartupTest, BundledToolsAskNothing)
+{
+    const QString tools = MakeTools({"SASM.EXE"}, 10); // <work>/tools
+    QFile::link(tools, m_work.filePath("HPTools"));
+    for (const bool bundled : {true, false}) {
+        m_prompt.Clear();
+        WriteOptions({{"ToolLocation", bundled ? m_work.filePath("HPTools") : tools}});
+        COptionTable options;
+        options.AddProgramOptions(bundled ? m_work.path() : QCoreApplication::applicationDirPath());
+        options.LoadOptions();
+        m_prompt.QueueAnswer(IDNO);
+        DetectToolSet(options);
+        EXPECT_EQ(m_prompt.Boxes().size(), bundled ? 0 : 1) << bundled;
+    }
+}
+
 TEST_F(StartupTest, DefaultDirectoryIsEnteredOrReported)
 {
     const QString projects = m_work.filePath("projects");
