@@ -20,3 +20,8 @@ if(VELMORA_GUI AND TARGET velmora_shell)
     target_include_directories(source_in_frame PRIVATE ${CMAKE_CURRENT_LIST_DIR}
                                ${CMAKE_CURRENT_LIST_DIR}/..)
 endif()
+# The lexer, matching and completion words of the editor.
+velmora_add_test(NAME source_syntax SOURCES ${CMAKE_CURRENT_LIST_DIR}/source_syntax.cpp
+                 LIBS velmora_editor_core)
+velmora_add_fuzzer(NAME source_syntax_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/source_syntax_fuzz.cpp
+                   CORPUS ${CMAKE_CURRENT_LIST_DIR}/syntax_corpus LIBS velmora_editor_core)
