@@ -4,7 +4,7 @@
 set -eu
 PACKAGES="cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev \
 qt6-base-dev libgl-dev lrzsz socat xvfb xauth fonts-dejavu-core \
-clang-format"
+clang-format gkermit ckermit"
 
 missing=""
 for p in $PACKAGES; do

@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -140,7 +141,7 @@ int ConnectToEmulator()
     return fd;
 }
 
-int SpawnDetached(const QByteArray& program)
+int SpawnDetached(const QByteArray& program, const QList<QByteArray>& args)
 {
     // Two forks, so that the emulator is nobody's child here and leaves no zombie; a
     // close-on-exec pipe brings the errno of a failed exec back.
@@ -148,7 +149,11 @@ int SpawnDetached(const QByteArray& program)
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
         return errno;
     }
-    char* argv[] = {const_cast<char*>(program.constData()), nullptr};
+    std::vector<char*> argv{const_cast<char*>(program.constData())};
+    for (const QByteArray& arg : args) {
+        argv.push_back(const_cast<char*>(arg.constData()));
+    }
+    argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid < 0) {
         const int error = errno;
@@ -167,7 +172,7 @@ int SpawnDetached(const QByteArray& program)
             ::_exit(0);
         }
         ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC); // the emulator inherits no descriptors
-        ::execve(argv[0], argv, environ);
+        ::execve(argv[0], argv.data(), environ);
         const int error = errno;
         (void)!::write(pipeFds[1], &error, sizeof error);
         ::_exit(127);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 class IPrompt;
@@ -28,9 +29,9 @@ struct EmuLinkOptions
 // is listening.
 int ConnectToEmulator();
 
-// Starts program with no arguments, detached from this process, with this process's
+// Starts program with args, detached from this process, with this process's
 // environment and current directory. Returns 0, or the errno of the failed start.
-int SpawnDetached(const QByteArray& program);
+int SpawnDetached(const QByteArray& program, const QList<QByteArray>& args = {});
 
 // "error #%08x" of a system error code.
 QString EmuErrorCode(int nError);

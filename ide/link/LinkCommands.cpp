@@ -4,6 +4,8 @@
 #include "EmuLink.h"
 #include "Options.h"
 #include "Prompt.h"
+#include "PtyEmulator.h"
+#include "Strings.h"
 #include "TransferWorker.h"
 
 #include <QCoreApplication>
@@ -48,6 +50,13 @@ public:
     {
         Prompt().MessageBox(strText, strCaption, nType);
     }
+    void OnReply(const QString& strReply) override
+    {
+        for (const QString& line : SplitReplyLines(strReply)) {
+            std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+        }
+        std::fflush(stdout);
+    }
     void OnFinished(TransferResult result) override
     {
         if (result == TransferResult::Cancelled) {
@@ -64,7 +73,8 @@ private:
 int Usage(const QString& strProblem)
 {
     std::fprintf(stderr,
-                 "velmora: %s\nusage: velmora --transfer FILE [--name NAME]\n"
+                 "velmora: %s\nusage: velmora --transfer FILE [--name NAME] "
+                 "[--protocol xmodem|kermit]\n"
                  "       velmora --simulate FILE\n",
                  strProblem.toUtf8().constData());
     return 2; // the exit code of a wrong command line, as for every mode
@@ -85,9 +95,12 @@ int RunLinkConsoleMode(int argc, char** argv)
     COptionTable options;
     options.AddProgramOptions(QCoreApplication::applicationDirPath());
     options.LoadOptions();
-    const LinkSettings settings{options.GetOptionInt(QStringLiteral("COMPort")),
-                                options.GetOptionInt(QStringLiteral("BaudRate")),
-                                options.GetOption(QStringLiteral("EMU48Location"))};
+    const LinkSettings settings{
+        options.GetOptionInt(QStringLiteral("COMPort")),
+        options.GetOptionInt(QStringLiteral("BaudRate")),
+        options.GetOption(QStringLiteral("EMU48Location")),
+        ParseTransferProtocol(options.GetOption(QStringLiteral("TransferProtocol")))
+            .value_or(TransferProtocol::XModem)};
     return RunLinkCommand(QCoreApplication::arguments().mid(1), settings);
 }
 
@@ -110,14 +123,21 @@ int RunLinkCommand(const QStringList& args, const LinkSettings& settings)
         return RunSimulateCommand(args.at(1), settings);
     }
     QString name;
+    LinkSettings chosen = settings;
     for (qsizetype i = 2; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--name") && i + 1 < args.size()) {
             name = args.at(++i);
+        } else if (args.at(i) == QLatin1String("--protocol") && i + 1 < args.size()) {
+            const std::optional<TransferProtocol> protocol = ParseTransferProtocol(args.at(++i));
+            if (!protocol) {
+                return Usage(QStringLiteral("unknown protocol ") + args.at(i));
+            }
+            chosen.protocol = *protocol;
         } else {
             return Usage(QStringLiteral("unexpected argument ") + args.at(i));
         }
     }
-    return RunTransferCommand(args.at(1), name, settings);
+    return RunTransferCommand(args.at(1), name, chosen);
 }
 
 int RunTransferCommand(const QString& strFilePath, const QString& strName,
@@ -128,6 +148,12 @@ int RunTransferCommand(const QString& strFilePath, const QString& strName,
     job.nBaudRate = settings.nBaudRate;
     job.strFilePath = QFileInfo(strFilePath).absoluteFilePath();
     job.strAnnouncedName = TranslateCalcChars(strName.toLatin1().toStdString());
+    job.protocol = settings.protocol;
+    return RunConsoleTransfer(std::move(job));
+}
+
+int RunConsoleTransfer(TransferJob job)
+{
     CTransferWorker worker(std::move(job), std::make_shared<CConsoleSink>());
 
     g_nInterrupts = 0;
@@ -148,6 +174,20 @@ int RunTransferCommand(const QString& strFilePath, const QString& strName,
 
 int RunSimulateCommand(const QString& strFilePath, const LinkSettings& settings)
 {
+    if (IsPtyEmulator(settings.strEmuLocation)) {
+        const QString path = QFileInfo(strFilePath).absoluteFilePath();
+        if (!QFileInfo(path).isFile()) {
+            Prompt().MessageBox(LoadString(IDS_EMU_NOT_BUILT), QString(), Mb::Ok | Mb::IconError);
+            return 1;
+        }
+        QString message;
+        const QByteArray device = ReachPtyEmulator(settings.strEmuLocation, &message);
+        if (device.isEmpty()) {
+            Prompt().MessageBox(message, QString(), Mb::Ok | Mb::IconError);
+            return 1;
+        }
+        return RunConsoleTransfer(SimulateJob(path, device, settings.nBaudRate));
+    }
     EmuLinkOptions options;
     options.bAskWhenStarted = false;
     const EmuResult result = SendToEmulator(QFileInfo(strFilePath).absoluteFilePath(),

@@ -1,10 +1,13 @@
 // The calculator link without a window:
-//   velmora --transfer FILE [--name NAME]   sends FILE to the calculator
+//   velmora --transfer FILE [--name NAME] [--protocol xmodem|kermit]
+//                                           sends FILE to the calculator
 //   velmora --simulate FILE                 loads FILE into the emulator
 // Status lines go to standard output, messages to standard error. Exit code 0 when the
 // whole file was acknowledged and the end byte sent (or the path handed over to an
 // accepting emulator), 1 otherwise.
 #pragma once
+
+#include "TransferWorker.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,6 +18,7 @@ struct LinkSettings
     int nPort = 2;
     int nBaudRate = 9600;
     QString strEmuLocation;
+    TransferProtocol protocol = TransferProtocol::XModem;
 };
 
 // The console mode of the program: argv[1] is --transfer or --simulate. Creates its own
@@ -30,4 +34,6 @@ int RunLinkCommand(const QStringList& args, const LinkSettings& settings);
 
 int RunTransferCommand(const QString& strFilePath, const QString& strName,
                        const LinkSettings& settings);
+// Runs job with the console's reports and Ctrl+C handling; the exit code.
+int RunConsoleTransfer(TransferJob job);
 int RunSimulateCommand(const QString& strFilePath, const LinkSettings& settings);

@@ -63,3 +63,8 @@ void CQueuedTransferSink::OnFinished(TransferResult result)
 {
     Post([result](ITransferSink& t) { t.OnFinished(result); });
 }
+
+void CQueuedTransferSink::OnReply(const QString& strReply)
+{
+    Post([strReply](ITransferSink& t) { t.OnReply(strReply); });
+}

@@ -26,6 +26,7 @@ public:
     void OnProgress(int nPercent) override;
     void OnMessage(const QString& strText, const QString& strCaption, unsigned nType) override;
     void OnFinished(TransferResult result) override;
+    void OnReply(const QString& strReply) override;
 
 private:
     void Post(std::function<void(ITransferSink&)> call);

@@ -164,6 +164,7 @@ std::size_t CSerialPort::Write(const char* pData, std::size_t n)
             continue;
         }
         if (w < 0 && errno != EAGAIN) {
+            m_nWriteError = errno;
             std::this_thread::sleep_until(deadline);
             break;
         }
@@ -193,8 +194,12 @@ void CSerialPort::WaitUntilSent(std::size_t n, Clock::time_point start, Clock::t
 
 int CSerialPort::ReadByte()
 {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(m_timeouts.nReadPerByte +
-                                                                   m_timeouts.nReadConstant);
+    return ReadByte(m_timeouts.nReadPerByte + m_timeouts.nReadConstant);
+}
+
+int CSerialPort::ReadByte(int nTimeoutMs)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(nTimeoutMs);
     for (;;) {
         unsigned char c = 0;
         const ssize_t r = ::read(m_fd, &c, 1);

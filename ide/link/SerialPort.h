@@ -53,6 +53,10 @@ public:
     std::size_t Write(const QByteArray& data) { return Write(data.constData(), data.size()); }
     // Reads one byte within the read time-out; -1 when none came.
     int ReadByte();
+    // Reads one byte within nTimeoutMs; -1 when none came.
+    int ReadByte(int nTimeoutMs);
+    // The errno of the last write that failed (the port is gone), 0 if none did.
+    int WriteError() const { return m_nWriteError; }
 
 private:
     void WaitUntilSent(std::size_t n, std::chrono::steady_clock::time_point start,
@@ -60,5 +64,6 @@ private:
 
     int m_fd = -1;
     int m_nBaudRate = 0;
+    int m_nWriteError = 0;
     SerialTimeouts m_timeouts;
 };

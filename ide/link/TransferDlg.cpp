@@ -2,9 +2,12 @@
 
 #include "CalcChars.h"
 #include "Prompt.h"
+#include "PtyEmulator.h"
 #include "QueuedTransferSink.h"
+#include "Strings.h"
 
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -50,7 +53,7 @@ void CTransferDlg::showEvent(QShowEvent* pEvent)
     }
     m_pPath->setText(m_strFilePath);
     m_pStatus->clear();
-    TransferJob job;
+    TransferJob job = m_job;
     job.nPort = m_nPort;
     job.nBaudRate = m_nBaudRate;
     job.strFilePath = m_strFilePath;
@@ -74,6 +77,13 @@ void CTransferDlg::OnStatus(const QString& strStatus)
 {
     m_pPath->setText(m_strFilePath);
     m_pStatus->setText(strStatus);
+}
+
+void CTransferDlg::OnReply(const QString& strReply)
+{
+    if (m_onReply) {
+        m_onReply(strReply);
+    }
 }
 
 void CTransferDlg::OnProgress(int nPercent)
@@ -104,13 +114,40 @@ void CTransferDlg::OnFinished(TransferResult result)
 }
 
 TransferResult TransferFile(QWidget* pParent, const QString& strFilePath, const QByteArray& name,
-                            int nPort, int nBaudRate)
+                            int nPort, int nBaudRate, TransferProtocol protocol)
 {
     CTransferDlg dlg(pParent);
+    dlg.m_job.protocol = protocol;
     dlg.m_strFilePath = strFilePath;
     dlg.m_strAnnouncedName = TranslateCalcChars(name.toStdString());
     dlg.m_nPort = nPort;
     dlg.m_nBaudRate = nBaudRate;
     dlg.exec();
     return dlg.Result();
+}
+
+bool SimulateOverKermit(QWidget* pParent, const QString& strFilePath, const QString& strEmuLocation,
+                        int nBaudRate, IPrompt& prompt, std::function<void(const QString&)> onReply)
+{
+    if (!QFileInfo(strFilePath).isFile()) {
+        prompt.MessageBox(LoadString(IDS_EMU_NOT_BUILT), QString(), Mb::Ok | Mb::IconError);
+        return false;
+    }
+    QString message;
+    const QByteArray device = ReachPtyEmulator(strEmuLocation, &message);
+    if (device.isEmpty()) {
+        prompt.MessageBox(message, QString(), Mb::Ok | Mb::IconError);
+        return false;
+    }
+    // Modeless: the user works the emulator's keys while the dialog waits for its server.
+    auto* dlg = new CTransferDlg(pParent);
+    dlg->m_job = SimulateJob(strFilePath, device, nBaudRate);
+    dlg->m_strFilePath = strFilePath;
+    dlg->m_strAnnouncedName = dlg->m_job.strAnnouncedName;
+    dlg->m_nBaudRate = nBaudRate;
+    dlg->m_onReply = std::move(onReply);
+    QObject::connect(dlg, &QDialog::finished, dlg, &QObject::deleteLater);
+    dlg->setModal(false);
+    dlg->show();
+    return true;
 }

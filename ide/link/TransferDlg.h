@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,11 @@ public:
     int m_nPort = 2;
     int m_nBaudRate = 9600;
     SerialTimeouts m_timeouts;
+    // The rest of the job (protocol, Kermit settings, an emulator's terminal); the
+    // members above take precedence over the same fields in it.
+    TransferJob m_job;
+    // Receives the calculator's reply to a server command.
+    std::function<void(const QString&)> m_onReply;
 
     // How the transfer ended; Failed until it has.
     TransferResult Result() const { return m_result; }
@@ -43,6 +49,7 @@ private:
     void OnProgress(int nPercent) override;
     void OnMessage(const QString& strText, const QString& strCaption, unsigned nType) override;
     void OnFinished(TransferResult result) override;
+    void OnReply(const QString& strReply) override;
 
     QLabel* m_pPath;
     QLabel* m_pStatus;
@@ -56,6 +63,18 @@ private:
 
 // Sends strFilePath to the calculator behind a modal progress dialog, announcing
 // name (bytes whose escapes are translated to calculator characters; empty: the file's
-// own name) on port COM<nPort> at nBaudRate. Returns how the transfer ended.
+// own name) on port COM<nPort> at nBaudRate, with protocol. Returns how the transfer
+// ended.
 TransferResult TransferFile(QWidget* pParent, const QString& strFilePath, const QByteArray& name,
-                            int nPort, int nBaudRate);
+                            int nPort, int nBaudRate,
+                            TransferProtocol protocol = TransferProtocol::XModem);
+
+// Simulate with an emulator that shows the calculator's serial port as a pseudo-terminal
+// (PtyEmulator.h): finds or starts strEmuLocation, then sends strFilePath behind a
+// modeless progress dialog that asks the user to start the calculator's server. The
+// calculator's reply (its stack) goes to onReply. False when nothing was started (a
+// message said why).
+class IPrompt;
+bool SimulateOverKermit(QWidget* pParent, const QString& strFilePath, const QString& strEmuLocation,
+                        int nBaudRate, IPrompt& prompt,
+                        std::function<void(const QString&)> onReply);

@@ -1,5 +1,6 @@
 #include "TransferWorker.h"
 
+#include "InputFile.h"
 #include "Prompt.h"
 
 #include <QFile>
@@ -19,63 +20,6 @@ namespace {
 
 const char kTransferError[] = "Transfer Error";
 
-// The file being sent, closed on every way out.
-class CInputFile
-{
-public:
-    explicit CInputFile(const QString& path)
-        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
-    {
-        m_nError = m_fd < 0 ? errno : 0;
-        struct stat st
-        {
-        };
-        if (m_fd >= 0 && ::fstat(m_fd, &st) == 0) {
-            if (S_ISDIR(st.st_mode)) {
-                m_nError = EISDIR;
-            }
-            m_nSize = st.st_size;
-        }
-    }
-    ~CInputFile()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    CInputFile(const CInputFile&) = delete;
-    CInputFile& operator=(const CInputFile&) = delete;
-
-    int Error() const { return m_nError; }
-    long long Size() const { return m_nSize; }
-
-    // Reads n bytes at offset into pBuffer; returns the count read, which is short
-    // only at the end of the file or on an error (then errno tells which).
-    long long ReadAt(char* pBuffer, long long n, long long offset)
-    {
-        long long got = 0;
-        while (got < n) {
-            const ssize_t r = ::pread(m_fd, pBuffer + got, n - got, offset + got);
-            if (r < 0 && errno == EINTR) {
-                continue;
-            }
-            if (r <= 0) {
-                if (r == 0) {
-                    errno = 0;
-                }
-                break;
-            }
-            got += r;
-        }
-        return got;
-    }
-
-private:
-    int m_fd;
-    int m_nError = 0;
-    long long m_nSize = 0;
-};
-
 long long WallClockSeconds()
 {
     return static_cast<long long>(std::time(nullptr));
@@ -92,6 +36,17 @@ QString TransferStatusText(long long nSent, long long nSize, long long nElapsed)
     const long long left = nElapsed * nSize / nSent - nElapsed;
     return QString::asprintf("%lld of %lld bytes sent (%lld%%, %lld seconds left)", nSent, nSize,
                              percent, left);
+}
+
+std::optional<TransferProtocol> ParseTransferProtocol(const QString& text)
+{
+    if (text.compare(QLatin1String("XModem"), Qt::CaseInsensitive) == 0) {
+        return TransferProtocol::XModem;
+    }
+    if (text.compare(QLatin1String("Kermit"), Qt::CaseInsensitive) == 0) {
+        return TransferProtocol::Kermit;
+    }
+    return std::nullopt;
 }
 
 QByteArray NameAnnouncement(const std::string& strName)
@@ -157,8 +112,11 @@ void CTransferWorker::Status(const QString& strStatus)
 
 TransferResult CTransferWorker::Transfer()
 {
-    const QString portName = QStringLiteral("COM%1").arg(m_job.nPort);
-    if (const int error = m_port.Open(SerialDevicePath(m_job.nPort)); error != 0) {
+    const QString portName = m_job.devicePath.isEmpty() ? QStringLiteral("COM%1").arg(m_job.nPort)
+                                                        : QString::fromLocal8Bit(m_job.devicePath);
+    const QByteArray device =
+        m_job.devicePath.isEmpty() ? SerialDevicePath(m_job.nPort) : m_job.devicePath;
+    if (const int error = m_port.Open(device); error != 0) {
         return Fail(
             QString::asprintf("Couldn't open port %s (Error: %i)!", qPrintable(portName), error),
             kTransferError, Mb::IconError);
@@ -173,6 +131,14 @@ TransferResult CTransferWorker::Transfer()
     m_port.Configure(m_job.nBaudRate, m_job.timeouts);
     Status(QString());
 
+    const std::string name =
+        !m_job.strAnnouncedName.empty()
+            ? m_job.strAnnouncedName
+            : QFile::encodeName(QFileInfo(m_job.strFilePath).fileName()).toStdString();
+    if (m_job.protocol == TransferProtocol::Kermit) {
+        return TransferKermit(file, portName, name);
+    }
+
     const long long size = file.Size();
     if (size == 0) {
         return Fail(QStringLiteral("File is zero length"), QStringLiteral("Transfer Done"),
@@ -184,10 +150,6 @@ TransferResult CTransferWorker::Transfer()
     int block = 1;
     bool waiting = true;
     long long startTime = 0;
-    const std::string name =
-        !m_job.strAnnouncedName.empty()
-            ? m_job.strAnnouncedName
-            : QFile::encodeName(QFileInfo(m_job.strFilePath).fileName()).toStdString();
     const QByteArray announcement = NameAnnouncement(name);
     m_port.Write(announcement);
 
@@ -231,13 +193,7 @@ TransferResult CTransferWorker::Transfer()
         if (got < want) {
             const int error = errno;
             SendCancel();
-            const QString text = error != 0 ? QStringLiteral("Couldn't read file %1 (Error: %2)!")
-                                                  .arg(m_job.strFilePath)
-                                                  .arg(error)
-                                            : QStringLiteral("File %1 ended after %2 of %3 bytes!")
-                                                  .arg(m_job.strFilePath)
-                                                  .arg(sent + got)
-                                                  .arg(size);
+            const QString text = ShortReadText(m_job.strFilePath, error, sent + got, size);
             return Fail(text, kTransferError, Mb::IconError);
         }
         unsigned char sum = 0;

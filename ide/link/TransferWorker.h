@@ -1,12 +1,15 @@
-// Sending a file to the calculator: the file name is announced as plain text until the
-// calculator answers NAK, then the file goes out in XModem blocks of 128 data bytes with
-// an additive checksum, one block in flight at a time.
+// Sending a file to the calculator, by one of two protocols. XModem: the file name is
+// announced as plain text until the calculator answers NAK, then the file goes out in
+// XModem blocks of 128 data bytes with an additive checksum, one block in flight at a
+// time. Kermit: the file goes out as one Kermit batch (KermitSession.h), optionally
+// followed by commands to the calculator's Kermit server.
 //
 // The worker owns the port and the file and keeps its own copy of everything it was
 // given, so it may run on a thread of its own and outlive whoever started it. It talks
 // back only through an ITransferSink, with copies.
 #pragma once
 
+#include "KermitSession.h"
 #include "SerialPort.h"
 
 #include <QString>
@@ -16,7 +19,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+
+class CInputFile;
 
 namespace Xmodem {
 constexpr unsigned char SOH = 0x01;
@@ -30,9 +36,20 @@ constexpr int DataSize = 128;
 constexpr int BlockSize = 132;
 } // namespace Xmodem
 
+enum class TransferProtocol
+{
+    XModem,
+    Kermit,
+};
+// The protocol named by text ("XModem" or "Kermit", in any case); nothing for other text.
+std::optional<TransferProtocol> ParseTransferProtocol(const QString& text);
+
 // What to send, and where.
 struct TransferJob
 {
+    TransferProtocol protocol = TransferProtocol::XModem;
+    // When set, this terminal is opened instead of port COM<n> (an emulator's).
+    QByteArray devicePath;
     int nPort = 2; // port "COM<n>"
     int nBaudRate = 9600;
     QString strFilePath;
@@ -42,6 +59,15 @@ struct TransferJob
     SerialTimeouts timeouts;
     // Wall-clock seconds, for the time-left estimate.
     std::function<long long()> clock;
+
+    // Kermit only: packet sizes, waits and tries; the status shown while the calculator
+    // has not answered the Send-Init (empty: "Waiting for the calculator..."); a
+    // REMOTE HOST command line to run once the file is there, whose reply goes to
+    // OnReply; and whether to end the calculator's server mode (FINISH) at the end.
+    KermitOptions kermit;
+    QString strWaitStatus;
+    std::string strServerCommand;
+    bool bFinishServer = false;
 };
 
 enum class TransferResult
@@ -63,6 +89,8 @@ public:
     virtual void OnMessage(const QString& strText, const QString& strCaption, unsigned nType) = 0;
     // The last call, after the port and the file have been released.
     virtual void OnFinished(TransferResult result) = 0;
+    // The calculator's reply to a server command (its stack as text).
+    virtual void OnReply(const QString& strReply) { (void)strReply; }
 };
 
 // The status line while blocks go out: the time left appears once more than 10 seconds
@@ -91,6 +119,8 @@ public:
 
 private:
     TransferResult Transfer();
+    TransferResult TransferKermit(CInputFile& file, const QString& strPortName,
+                                  const std::string& strName);
     TransferResult Fail(const QString& strText, const QString& strCaption, unsigned nType);
     void Status(const QString& strStatus);
     void SendCancel();

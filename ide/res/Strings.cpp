@@ -40,6 +40,10 @@ const StringEntry kStringTable[] = {
     {IDS_EMU_HANDOVER_FAILED, "Couldn't pass the file to EMU48 (%1)."},
     {IDS_EMU_NO_ANSWER, "EMU48 did not answer.  The file may not have been loaded."},
     {IDS_EMU_START_TIMEOUT, "EMU48 did not start within 10 seconds."},
+    {IDS_EMU_START_SERVER, "Start the server on the calculator: press the I/O key, then Start "
+                           "Server (HP48 G/GX), or type SERVER (HP48 S/SX)"},
+    {IDS_EMU_NO_PTY, "%1 shows no serial port: none of its files is a pseudo-terminal "
+                     "(/dev/pts/N), or more than one is."},
     {IDS_APP_TITLE, "Velmora Development Environment"},
     {IDS_IDLE_MESSAGE, "Ready"},
     {IDS_TOOLS_MISSING,

@@ -31,6 +31,8 @@ constexpr unsigned IDS_EMU_INCOMPATIBLE = 2303;
 constexpr unsigned IDS_EMU_HANDOVER_FAILED = 2304;
 constexpr unsigned IDS_EMU_NO_ANSWER = 2305;
 constexpr unsigned IDS_EMU_START_TIMEOUT = 2306;
+constexpr unsigned IDS_EMU_START_SERVER = 2307;
+constexpr unsigned IDS_EMU_NO_PTY = 2308;
 
 // The application shell: start-up, documents, settings, tips and about box.
 constexpr unsigned IDS_APP_TITLE = 57344;

@@ -11,6 +11,7 @@
 #include "ProjectCommands.h"
 #include "ProjectDocument.h"
 #include "Prompt.h"
+#include "PtyEmulator.h"
 #include "SourceDocument.h"
 #include "SourceEditView.h"
 #include "SplashDlg.h"
@@ -582,9 +583,11 @@ void CMainFrame::RegisterBuildCommands()
 
 bool CMainFrame::TransferFile(const QString& path, const QByteArray& name)
 {
-    const TransferResult result =
-        ::TransferFile(this, path, name, m_options.GetOptionInt(QStringLiteral("COMPort")),
-                       m_options.GetOptionInt(QStringLiteral("BaudRate")));
+    const TransferResult result = ::TransferFile(
+        this, path, name, m_options.GetOptionInt(QStringLiteral("COMPort")),
+        m_options.GetOptionInt(QStringLiteral("BaudRate")),
+        ParseTransferProtocol(m_options.GetOption(QStringLiteral("TransferProtocol")))
+            .value_or(TransferProtocol::XModem));
     // The dialog closes by itself at the end: the outcome stays in the status bar and
     // in the messages.
     const QString text = TransferEndText(
@@ -600,6 +603,17 @@ bool CMainFrame::TransferFile(const QString& path, const QByteArray& name)
 
 bool CMainFrame::SimulateInEmulator(const QString& path)
 {
+    const QString emulator = m_options.GetOption(QStringLiteral("EMU48Location"));
+    if (IsPtyEmulator(emulator)) {
+        // The calculator answers with its stack; it goes to the build messages.
+        return SimulateOverKermit(this, path, emulator,
+                                  m_options.GetOptionInt(QStringLiteral("BaudRate")), Prompt(),
+                                  [this](const QString& reply) {
+                                      for (const QString& line : SplitReplyLines(reply)) {
+                                          m_pMessages->AddMessage(line);
+                                      }
+                                  });
+    }
     return ::SimulateInEmulator(path, m_options.GetOption(QStringLiteral("EMU48Location")),
                                 Prompt());
 }

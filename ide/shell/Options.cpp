@@ -97,6 +97,7 @@ void COptionTable::AddProgramOptions(const QString& programDir)
     AddOption("Current Tip Number", "TipNum", "0", K::Number);
     AddOption("Transfer COM Port", "COMPort", "2", K::Number);
     AddOption("Baud rate", "BaudRate", "9600", K::Number);
+    AddOption("Transfer Protocol", "TransferProtocol", "XModem", K::Text);
     AddOption("GNUTools Mode", "GNUToolsMode", "No", K::YesNo);
     AddOption("Autodetect GNU/HP", "AutoDetectTools", "Yes", K::YesNo);
     AddOption("Directory Settings:", "", "", K::Section);

@@ -35,7 +35,7 @@ public:
     // Appends a row with an empty value.
     void AddOption(const QString& label, const QString& registryName, const QString& defaultValue,
                    OptionKind kind);
-    // Appends the program's 27 rows in display order. Four defaults are paths built
+    // Appends the program's 28 rows in display order. Four defaults are paths built
     // from programDir, the folder of the running program.
     void AddProgramOptions(const QString& programDir);
     // Fills every value from the settings file; a missing key gives the default, a key

@@ -45,6 +45,16 @@ public:
         std::lock_guard lock(m_mutex);
         ++m_nFinished;
     }
+    void OnReply(const QString& strReply) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_strReply += strReply;
+    }
+    QString Reply()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_strReply;
+    }
     QStringList Statuses()
     {
         std::lock_guard lock(m_mutex);
@@ -72,6 +82,7 @@ private:
     std::vector<int> m_progress;
     std::vector<RecordedMessage> m_messages;
     int m_nFinished = 0;
+    QString m_strReply;
 };
 
 // A transfer running on its own thread while the test plays the calculator.

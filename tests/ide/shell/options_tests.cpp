@@ -57,10 +57,10 @@ protected:
 
 } // namespace
 
-TEST_F(Options, TheTableHoldsTwentySevenRowsInDisplayOrder)
+TEST_F(Options, TheTableHoldsTwentyEightRowsInDisplayOrder)
 {
     const QList<ProgramOption>& rows = m_table.GetOptions();
-    ASSERT_EQ(rows.size(), 27);
+    ASSERT_EQ(rows.size(), 28);
     QStringList sections;
     QStringList names;
     for (const ProgramOption& row : rows) {
@@ -79,34 +79,36 @@ TEST_F(Options, TheTableHoldsTwentySevenRowsInDisplayOrder)
     // The names are the keys of settings files already written: they never change.
     EXPECT_EQ(
         names,
-        QStringList({"ShowTips",      "TipNum",          "COMPort",          "BaudRate",
-                     "GNUToolsMode",  "AutoDetectTools", "DefaultDir",       "CompiledDir",
-                     "OutputDir",     "ToolLocation",    "TemplateLocation", "EMU48Location",
-                     "TabWidth",      "SmartIndent",     "TemplateName1",    "TemplatePath1",
-                     "TemplateName2", "TemplatePath2",   "TemplateName3",    "TemplatePath3",
-                     "TemplateName4", "TemplatePath4",   "TemplateName5",    "TemplatePath5"}));
+        QStringList({"ShowTips",         "TipNum",        "COMPort",         "BaudRate",
+                     "TransferProtocol", "GNUToolsMode",  "AutoDetectTools", "DefaultDir",
+                     "CompiledDir",      "OutputDir",     "ToolLocation",    "TemplateLocation",
+                     "EMU48Location",    "TabWidth",      "SmartIndent",     "TemplateName1",
+                     "TemplatePath1",    "TemplateName2", "TemplatePath2",   "TemplateName3",
+                     "TemplatePath3",    "TemplateName4", "TemplatePath4",   "TemplateName5",
+                     "TemplatePath5"}));
     EXPECT_EQ(rows.at(0).kind, OptionKind::Section);
-    EXPECT_EQ(rows.at(7).kind, OptionKind::Section);
-    EXPECT_EQ(rows.at(14).kind, OptionKind::Section);
+    EXPECT_EQ(rows.at(8).kind, OptionKind::Section);
+    EXPECT_EQ(rows.at(15).kind, OptionKind::Section);
+    EXPECT_EQ(rows.at(5).defaultValue, "XModem");
     EXPECT_EQ(rows.at(4).label, "Baud rate");
     EXPECT_EQ(rows.at(4).registryName, "BaudRate");
     EXPECT_EQ(rows.at(4).defaultValue, "9600");
     EXPECT_EQ(rows.at(4).kind, OptionKind::Number);
-    EXPECT_EQ(rows.at(26).registryName, "TemplatePath5");
+    EXPECT_EQ(rows.at(27).registryName, "TemplatePath5");
 
     const QString dir = m_program.path();
-    EXPECT_EQ(rows.at(8).defaultValue, dir + "/Projects");
-    EXPECT_EQ(rows.at(11).defaultValue, dir + "/HPTools");
-    EXPECT_EQ(rows.at(12).defaultValue, dir + "/Templates");
-    EXPECT_EQ(rows.at(13).defaultValue, dir + "/EMU48/Emu48.exe");
+    EXPECT_EQ(rows.at(9).defaultValue, dir + "/Projects");
+    EXPECT_EQ(rows.at(12).defaultValue, dir + "/HPTools");
+    EXPECT_EQ(rows.at(13).defaultValue, dir + "/Templates");
+    EXPECT_EQ(rows.at(14).defaultValue, dir + "/EMU48/Emu48.exe");
 }
 
 TEST_F(Options, PathDefaultsFollowTheProgramDirectory)
 {
     COptionTable atRoot;
     atRoot.AddProgramOptions("/");
-    EXPECT_EQ(atRoot.GetOptions().at(11).defaultValue, "/HPTools");
-    EXPECT_EQ(atRoot.GetOptions().at(13).defaultValue, "/EMU48/Emu48.exe");
+    EXPECT_EQ(atRoot.GetOptions().at(12).defaultValue, "/HPTools");
+    EXPECT_EQ(atRoot.GetOptions().at(14).defaultValue, "/EMU48/Emu48.exe");
     // A program folder that can't hold projects sends them to the home folder.
     EXPECT_EQ(COptionTable::DefaultProjectDir(m_program.path() + "/missing"),
               QDir::homePath() + "/Velmora Projects");

@@ -56,16 +56,16 @@ TEST_F(DialogTest, SettingsListHasSectionsBlankRowsAndEveryOption)
     CProgramSettingsDlg dialog(Options());
     QTreeWidget* list = dialog.GetList();
     EXPECT_EQ(dialog.windowTitle(), "Program Settings");
-    ASSERT_EQ(list->topLevelItemCount(), 29);
+    ASSERT_EQ(list->topLevelItemCount(), 30);
     const QStringList headers = {"Program Settings:", "Directory Settings:", "Editor Settings:"};
-    const int headerRows[] = {0, 8, 16};
+    const int headerRows[] = {0, 9, 17};
     for (int i = 0; i < 3; ++i) {
         QTreeWidgetItem* header = list->topLevelItem(headerRows[i]);
         EXPECT_EQ(header->text(0), headers[i]);
         EXPECT_EQ(header->text(1), "");
         EXPECT_EQ(header->data(0, Qt::UserRole).toInt(), CProgramSettingsDlg::kNoOption);
     }
-    for (int blank : {7, 15}) {
+    for (int blank : {8, 16}) {
         EXPECT_EQ(list->topLevelItem(blank)->text(0), "");
         EXPECT_EQ(list->topLevelItem(blank)->data(0, Qt::UserRole).toInt(),
                   CProgramSettingsDlg::kNoOption);
@@ -75,7 +75,7 @@ TEST_F(DialogTest, SettingsListHasSectionsBlankRowsAndEveryOption)
     EXPECT_EQ(baud->text(0), "Baud rate");
     EXPECT_EQ(baud->text(1), "9600");
     EXPECT_EQ(baud->data(0, Qt::UserRole).toInt(), Options().FindOption("BaudRate"));
-    EXPECT_EQ(list->topLevelItem(28)->text(0), "Template #5 Path");
+    EXPECT_EQ(list->topLevelItem(29)->text(0), "Template #5 Path");
 }
 
 TEST_F(DialogTest, DoubleClickTogglesYesNo)
@@ -97,9 +97,9 @@ TEST_F(DialogTest, DoubleClickTogglesYesNo)
     dialog.OnDblClick();
     EXPECT_EQ(indent->text(1), "Yes");
     // Headers and blank rows do nothing.
-    Select(list, list->topLevelItem(7));
-    dialog.OnDblClick();
     Select(list, list->topLevelItem(8));
+    dialog.OnDblClick();
+    Select(list, list->topLevelItem(9));
     dialog.OnDblClick();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(StoredOption("ShowTips"), "<none>");

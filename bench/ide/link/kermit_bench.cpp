@@ -1,0 +1,128 @@
+// Kermit to the calculator against C-Kermit, over the same line to the same receiver.
+//
+//   link_kermit_bench [SIZE [BAUD [LENGTH]]]   (defaults: 102400 bytes, 9600 baud, 64)
+//
+// A file goes to G-Kermit (gkermit -r) over two pseudo-terminals joined by a relay that
+// delivers bytes no faster than a real line at BAUD (10 bit times per byte, 8N1). It is
+// sent once by Velmora's Kermit sender and once by C-Kermit, both with packets of
+// LENGTH, block check 3, every control character prefixed, one packet in flight (C-Kermit:
+// no windows, no streaming, no attribute packet, as an HP48 would have it). The rate
+// counts the file's bytes over the time from the first packet leaving the sender until
+// the last byte the sender sent reaches the receiver.
+#include "Lrzsz.h"
+#include "PtyLink.h"
+#include "TransferWorker.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <termios.h>
+
+namespace {
+
+constexpr int kPort = 6;
+
+class CNullSink : public ITransferSink
+{
+public:
+    void OnStatus(const QString&) override {}
+    void OnProgress(int) override {}
+    void OnMessage(const QString& text, const QString&, unsigned) override
+    {
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    }
+    void OnFinished(TransferResult) override {}
+};
+
+struct Measure
+{
+    double seconds = 0;
+    bool ok = false;
+};
+
+// Sends data to gkermit over a line at baud; start() starts the sender on the terminal
+// pair it is given and returns a function that waits for it and tells whether it
+// succeeded.
+template <typename Start> Measure Run(const QByteArray& data, int baud, Start start)
+{
+    QTemporaryDir dir;
+    QTemporaryDir receiveDir;
+    QFile file(dir.filePath(QStringLiteral("in.bin")));
+    file.open(QIODevice::WriteOnly);
+    file.write(data);
+    file.close();
+    CPtyPort a(kPort);
+    CPtyPort b;
+    CPtyWire wire(a, b, baud);
+    CLrzsz receiver(b.Slave(), receiveDir.path(), {"gkermit", "-r", "-i", "-P", "-w", "-q"});
+    const auto finish = start(a, dir);
+    const int code = receiver.Wait(data.size() / 200 + 60);
+    Measure m;
+    QFile got(receiveDir.filePath(QStringLiteral("in.bin")));
+    m.ok = finish() && code == 0 && got.open(QIODevice::ReadOnly) && got.readAll() == data;
+    m.seconds = std::chrono::duration<double>(wire.LastDelivered() - wire.FirstBlockSent()).count();
+    return m;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int size = argc > 1 ? std::atoi(argv[1]) : 100 * 1024;
+    const int baud = argc > 2 ? std::atoi(argv[2]) : 9600;
+    const int length = argc > 3 ? std::atoi(argv[3]) : 64;
+    QByteArray data(size, 0);
+    for (int i = 0; i < size; ++i) {
+        data[i] = static_cast<char>((i * 7 + 3) % 256);
+    }
+    std::printf("file %d bytes, line %d baud, packets of %d\n", size, baud, length);
+    std::fflush(stdout);
+    const auto report = [&](const char* name, const Measure& m) {
+        std::printf("%-8s %s  %.2f s  %.1f bytes/s\n", name, m.ok ? "intact" : "FAILED", m.seconds,
+                    size / m.seconds);
+        std::fflush(stdout);
+    };
+
+    const Measure ours = Run(data, baud, [&](CPtyPort&, const QTemporaryDir& dir) {
+        TransferJob job;
+        job.protocol = TransferProtocol::Kermit;
+        job.nPort = kPort;
+        job.nBaudRate = baud;
+        job.strFilePath = dir.filePath(QStringLiteral("in.bin"));
+        job.kermit.nMaxSendLength = length;
+        job.kermit.nInitWaitMs = 1000;
+        auto worker =
+            std::make_shared<CTransferWorker>(std::move(job), std::make_shared<CNullSink>());
+        auto result = std::make_shared<std::future<TransferResult>>(
+            std::async(std::launch::async, [worker] { return worker->Run(); }));
+        return [worker, result] {
+            if (result->wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+                worker->Cancel();
+            }
+            return result->get() == TransferResult::Completed;
+        };
+    });
+    report("velmora", ours);
+
+    const Measure ck = Run(data, baud, [&](CPtyPort& a, const QTemporaryDir& dir) {
+        const QByteArray commands = "set carrier-watch off, set flow none, set block-check 3, "
+                                    "set control prefix all, set send packet-length " +
+                                    QByteArray::number(length) +
+                                    ", set window 1, set streaming off, set attributes off";
+        // C-Kermit opens the line itself; its console is not the line.
+        const int console = ::open("/dev/null", O_RDWR);
+        auto sender = std::make_shared<CLrzsz>(
+            console, dir.path(),
+            std::vector<QByteArray>{"kermit", "-Y", "-q", "-i", "-l",
+                                    QByteArray::fromStdString(a.SlaveName()), "-b",
+                                    QByteArray::number(baud), "-C", commands, "-s", "in.bin"});
+        ::close(console);
+        return [sender] { return sender->Wait(10) == 0; };
+    });
+    report("ckermit", ck);
+    std::printf("velmora / ckermit: %.1f%%\n", 100.0 * ck.seconds / ours.seconds);
+    return ours.ok && ck.ok ? 0 : 1;
+}
