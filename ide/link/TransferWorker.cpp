@@ -131,13 +131,20 @@ TransferResult CTransferWorker::Transfer()
     m_port.Configure(m_job.nBaudRate, m_job.timeouts);
     Status(QString());
 
-    const std::string name =
-        !m_job.strAnnouncedName.empty()
-            ? m_job.strAnnouncedName
-            : QFile::encodeName(QFileInfo(m_job.strFilePath).fileName()).toStdString();
+    const QFileInfo info(m_job.strFilePath);
     if (m_job.protocol == TransferProtocol::Kermit) {
-        return TransferKermit(file, portName, name);
+        // The name in a Kermit file header becomes the calculator's variable name, and
+        // a dot is not allowed in one: without a given name, the file's name goes
+        // without its extension.
+        const QString base = info.baseName().isEmpty() ? info.fileName() : info.baseName();
+        return TransferKermit(file, portName,
+                              !m_job.strAnnouncedName.empty()
+                                  ? m_job.strAnnouncedName
+                                  : QFile::encodeName(base).toStdString());
     }
+    const std::string name = !m_job.strAnnouncedName.empty()
+                                 ? m_job.strAnnouncedName
+                                 : QFile::encodeName(info.fileName()).toStdString();
 
     const long long size = file.Size();
     if (size == 0) {

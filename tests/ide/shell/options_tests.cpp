@@ -184,7 +184,7 @@ TEST_F(Options, SavingWritesOneOrAllValues)
     EXPECT_EQ(StoredNames(), QStringList({"Options/TipNum"}));
 
     EXPECT_TRUE(m_table.SaveAllOptions());
-    EXPECT_EQ(StoredNames().size(), 24);
+    EXPECT_EQ(StoredNames().size(), 25);
     COptionTable again;
     again.AddProgramOptions("/elsewhere");
     again.LoadOptions();
