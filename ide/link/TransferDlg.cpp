@@ -23,6 +23,8 @@ CTransferDlg::CTransferDlg(QWidget* pParent) : QDialog(pParent)
     layout->addWidget(m_pPath);
     m_pStatus = new QLabel(this);
     m_pStatus->setObjectName(QStringLiteral("status"));
+    // Long status texts (the request to start the calculator's server) wrap.
+    m_pStatus->setWordWrap(true);
     layout->addWidget(m_pStatus);
     m_pProgress = new QProgressBar(this);
     m_pProgress->setObjectName(QStringLiteral("progress"));
