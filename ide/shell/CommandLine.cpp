@@ -27,6 +27,8 @@ constexpr OptionSpec kOptions[] = {
     {"transfer", "FILE", StartMode::Transfer, true,
      "send FILE to the calculator over the serial port"},
     {"name", "NAME", StartMode::Transfer, false, "the name announced to the calculator"},
+    {"protocol", "NAME", StartMode::Transfer, false,
+     "xmodem or kermit (default: the Transfer Protocol option)"},
     {"simulate", "FILE", StartMode::Simulate, true, "load FILE into the emulator"},
     {"h,help", nullptr, StartMode::Help, true, "show this text"},
     {"version", nullptr, StartMode::Version, true, "show the versions of Velmora and Qt"},

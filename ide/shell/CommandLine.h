@@ -11,7 +11,7 @@ enum class StartMode
     Window,   // open the named files (if any) in the window
     Print,    // -p FILE...: print the files and exit
     Build,    // --build PROJECT.hpr [--config NAME]
-    Transfer, // --transfer FILE [--name NAME]
+    Transfer, // --transfer FILE [--name NAME] [--protocol NAME]
     Simulate, // --simulate FILE
     Help,     // -h, --help
     Version,  // --version

@@ -24,9 +24,9 @@ TEST(CommandLine, ModesAndErrors)
         {{"--config", "DEBUG", "--build", "p.hpr"},
          StartMode::Build,
          {"--build", "p.hpr", "--config", "DEBUG"}},
-        {{"--transfer", "x.gx", "--name", "X"},
+        {{"--protocol", "kermit", "--transfer", "x.gx", "--name", "X"},
          StartMode::Transfer,
-         {"--transfer", "x.gx", "--name", "X"}},
+         {"--transfer", "x.gx", "--name", "X", "--protocol", "kermit"}},
         {{"-simulate", "x.gx"}, StartMode::Simulate, {"--simulate", "x.gx"}},
         {{"--build", "p.hpr", "--help"}, StartMode::Help, {}},
         {{"-h"}, StartMode::Help, {}},
@@ -60,7 +60,7 @@ TEST(CommandLine, UsageNamesEveryMode)
     const QString usage = CommandLineUsage();
     for (const char* mode :
          {"velmora [FILE...]", "velmora -p FILE...", "velmora --build PROJECT.hpr [--config NAME]",
-          "velmora --transfer FILE [--name NAME]", "velmora --simulate FILE"}) {
+          "velmora --transfer FILE [--name NAME] [--protocol NAME]", "velmora --simulate FILE"}) {
         EXPECT_TRUE(usage.contains(mode)) << mode << "\n" << usage.toStdString();
     }
 }
