@@ -107,10 +107,10 @@ public:
 
     CTransferWorker& Worker() { return *m_pWorker; }
     CRecordingSink& Sink() { return *m_pSink; }
-    // The outcome; the worker must end within a few seconds.
-    TransferResult Result()
+    // The outcome; the worker must end within nSeconds (a few, by default).
+    TransferResult Result(int nSeconds = 10)
     {
-        if (m_result.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        if (m_result.wait_for(std::chrono::seconds(nSeconds)) != std::future_status::ready) {
             m_pWorker->Cancel();
         }
         return m_result.get();
