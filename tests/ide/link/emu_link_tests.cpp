@@ -241,7 +241,7 @@ TEST_F(EmuLinkTest, WithoutAWindowTheStartedEmulatorIsWaitedFor)
     ASSERT_EQ(m_prompt.m_boxes.size(), 1u);
     EXPECT_EQ(m_prompt.m_boxes[0].text, LoadString(IDS_EMU_START_TIMEOUT));
 
-    EXPECT_EQ(RunLinkCommand({QStringLiteral("--simulate")}, settings), 1);
+    EXPECT_EQ(RunLinkCommand({QStringLiteral("--simulate")}, settings), 2);
 }
 
 TEST_F(EmuLinkTest, AnEmulatorThatNeverAnswersIsNotWaitedForForever)
