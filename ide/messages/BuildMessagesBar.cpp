@@ -5,6 +5,7 @@
 #include "SourceReference.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -93,7 +94,21 @@ void CBuildMessagesList::AddLine(const QString& line)
     cursor.movePosition(QTextCursor::End);
     if (m_nCount > 0)
         cursor.insertBlock();
-    cursor.insertText(text);
+    // Error lines stand out in red, the tools' command lines step back.
+    QTextCharFormat format;
+    switch (ClassifyMessage(text)) {
+    case MessageKind::Error: {
+        const bool dark = palette().color(QPalette::Base).lightness() < 128;
+        format.setForeground(dark ? QColor(255, 120, 110) : QColor(190, 0, 0));
+        break;
+    }
+    case MessageKind::Echo:
+        format.setForeground(palette().brush(QPalette::PlaceholderText));
+        break;
+    case MessageKind::Plain:
+        break;
+    }
+    cursor.insertText(text, format);
     ++m_nCount;
 }
 
@@ -299,6 +314,19 @@ void CBuildMessagesBar::GoToSource()
     // A double-click ends with the mouse release on the list, which would take the
     // focus back: the editor takes it again once the click is over.
     QTimer::singleShot(0, view, [view] { view->setFocus(Qt::OtherFocusReason); });
+}
+
+bool CBuildMessagesBar::GoToError(int step)
+{
+    const int row = NextErrorRow(m_pList->count(), m_pList->currentRow(), step,
+                                 [this](int r) { return ClassifyMessage(m_pList->Text(r)); });
+    if (row < 0) {
+        QApplication::beep();
+        return false;
+    }
+    m_pList->setCurrentRow(row);
+    GoToSource();
+    return true;
 }
 
 void CBuildMessagesBar::closeEvent(QCloseEvent* e)

@@ -85,6 +85,9 @@ public:
     // Jumps to the source line that the selected message names; does nothing, silently,
     // when it names none.
     void GoToSource();
+    // Selects the next (step 1) or previous (step -1) error line, going round at the
+    // ends, and jumps to its source; beeps and returns false when there is none.
+    bool GoToError(int step);
 
     // Opens path through the application's open-document path (an open document is
     // brought to the front) and returns its first view, or nullptr.

@@ -149,3 +149,26 @@ std::optional<SourceReference> ResolveSourceReference(const QString& message,
     }
     return std::nullopt;
 }
+
+MessageKind ClassifyMessage(const QString& message)
+{
+    if (ParseSourceReference(message))
+        return MessageKind::Error;
+    if (message.startsWith(QLatin1Char('[')) && message.endsWith(QLatin1Char(']')))
+        return MessageKind::Echo;
+    return MessageKind::Plain;
+}
+
+int NextErrorRow(int count, int current, int step, const std::function<MessageKind(int)>& kindOf)
+{
+    if (count <= 0)
+        return -1;
+    if (current < 0 || current >= count)
+        current = step > 0 ? -1 : count;
+    for (int i = 1; i <= count; ++i) {
+        const int row = ((current + step * i) % count + count) % count;
+        if (kindOf(row) == MessageKind::Error)
+            return row;
+    }
+    return -1;
+}

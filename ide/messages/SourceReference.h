@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 struct SourceReference
@@ -30,3 +31,19 @@ QString FindFileIgnoringCase(const QString& path, const QDir& base = QDir::curre
 // relative file name is looked for in each of folders in turn (empty ones skipped).
 std::optional<SourceReference>
 ResolveSourceReference(const QString& message, const QStringList& folders = {QDir::currentPath()});
+
+// How the messages window shows a line: an error names a source file and line (the
+// lines a double-click jumps from), an echo is the "[tool arguments]" line written
+// before a tool runs, everything else is plain.
+enum class MessageKind
+{
+    Plain,
+    Error,
+    Echo
+};
+MessageKind ClassifyMessage(const QString& message);
+
+// The error line that F4 (step 1) or Shift+F4 (step -1) moves to from line current
+// (-1: none yet) among count lines, going round at the ends; -1 when no line is an
+// error. kindOf gives the kind of a line.
+int NextErrorRow(int count, int current, int step, const std::function<MessageKind(int)>& kindOf);

@@ -32,6 +32,8 @@ constexpr int ID_EDIT_SELECT_ALL = 57642;
 constexpr int ID_TEMPLATE_1 = 32847; // to ID_TEMPLATE_1 + 4
 constexpr int ID_TEMPLATE_COUNT = 5;
 constexpr int ID_TEMPLATE_EDIT = 32852;
+constexpr int ID_EDIT_GOTO_LINE = 32880;
+constexpr int ID_EDIT_GOTO_MATCH = 32881;
 
 // View
 constexpr int ID_VIEW_STATUS_BAR = 59393;
@@ -39,6 +41,8 @@ constexpr int ID_VIEW_MAIN_TOOLBAR = 32860;
 constexpr int ID_VIEW_PROJECT_TOOLBAR = 32861;
 constexpr int ID_VIEW_MESSAGES = 32805;
 constexpr int ID_VIEW_OPTIONS = 32778;
+constexpr int ID_VIEW_NEXT_ERROR = 32882;
+constexpr int ID_VIEW_PREV_ERROR = 32883;
 
 // Project
 constexpr int ID_PROJECT_NEW = 32785;

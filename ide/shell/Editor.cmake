@@ -16,6 +16,8 @@ if(VELMORA_GUI)
         ${CMAKE_CURRENT_LIST_DIR}/SourceDocument.cpp ${CMAKE_CURRENT_LIST_DIR}/SourceDocument.h
         ${CMAKE_CURRENT_LIST_DIR}/SourceEditView.cpp ${CMAKE_CURRENT_LIST_DIR}/SourceEditView.h
         ${CMAKE_CURRENT_LIST_DIR}/SourceFindDialog.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/SourceFindDialog.h)
+        ${CMAKE_CURRENT_LIST_DIR}/SourceFindDialog.h
+        ${CMAKE_CURRENT_LIST_DIR}/SourceHighlighter.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/SourceHighlighter.h)
     target_link_libraries(velmora_editor PUBLIC velmora_editor_core velmora_project Qt6::Widgets)
 endif()

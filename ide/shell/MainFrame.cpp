@@ -521,6 +521,21 @@ void CMainFrame::RegisterCommands()
     toggle(ID_VIEW_PROJECT_TOOLBAR, [this] { return m_pProjectToolBar; });
     toggle(ID_VIEW_STATUS_BAR, [this] { return statusBar(); });
     toggle(ID_VIEW_MESSAGES, [this] { return m_pMessagesBar.data(); });
+    // F4 and Shift+F4 step through the error lines of the build messages.
+    for (const auto& [id, step] :
+         {std::pair{ID_VIEW_NEXT_ERROR, 1}, std::pair{ID_VIEW_PREV_ERROR, -1}}) {
+        map.On(
+            id,
+            [this, step] {
+                if (auto* bar = qobject_cast<CBuildMessagesBar*>(m_pMessagesBar.data())) {
+                    bar->GoToError(step);
+                }
+            },
+            [this](CCmdUI& ui) {
+                auto* bar = qobject_cast<CBuildMessagesBar*>(m_pMessagesBar.data());
+                ui.Enable(bar && bar->GetList()->count() > 0);
+            });
+    }
 
     // The configuration box follows the open project.
     map.OnUpdate(ID_PROJECT_CONFIG, [this](CCmdUI& ui) {

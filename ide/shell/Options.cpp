@@ -113,6 +113,7 @@ void COptionTable::AddProgramOptions(const QString& programDir)
     AddOption("Editor Settings:", "", "", K::Section);
     AddOption("Tab width [not implemented]", "TabWidth", "2", K::Number);
     AddOption("Smart indent [not implemented]", "SmartIndent", "Yes", K::YesNo);
+    AddOption("Syntax Highlighting", "SyntaxHighlighting", "Yes", K::YesNo);
     AddOption("Template #1 Name", "TemplateName1", "RPL Skeleton", K::Text);
     AddOption("Template #1 Path", "TemplatePath1", "SysRPL.s", K::Text);
     AddOption("Template #2 Name", "TemplateName2", "POL Block", K::Text);

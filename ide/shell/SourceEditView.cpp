@@ -1,19 +1,60 @@
 #include "SourceEditView.h"
 
+#include "EditorEntries.h"
 #include "EditorFont.h"
 #include "Prompt.h"
 #include "SourceDocument.h"
 #include "SourceFindDialog.h"
+#include "SourceHighlighter.h"
 #include "SourceText.h"
 #include "TitleMarker.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCompleter>
+#include <QHelpEvent>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStringListModel>
 #include <QTextBlock>
 #include <QTimer>
+#include <QToolTip>
+
+namespace {
+
+CSourceEditView::SettingsSource& Settings()
+{
+    static CSourceEditView::SettingsSource source;
+    return source;
+}
+
+// The strip left of the text that shows the line numbers; the editor paints it.
+class CLineNumberArea : public QWidget
+{
+public:
+    explicit CLineNumberArea(CSourceEditView* editor) : QWidget(editor), m_pEditor(editor)
+    {
+        setObjectName(QStringLiteral("LineNumberArea"));
+    }
+    QSize sizeHint() const override { return {m_pEditor->LineNumberAreaWidth(), 0}; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override { m_pEditor->PaintLineNumbers(e); }
+
+private:
+    CSourceEditView* m_pEditor;
+};
+
+} // namespace
+
+void CSourceEditView::SetSettingsSource(SettingsSource source)
+{
+    Settings() = std::move(source);
+}
 
 CSourceEditView::CSourceEditView(CSourceDocument* document, QWidget* parent)
     : QPlainTextEdit(parent), m_pDocument(document)
@@ -28,7 +69,25 @@ CSourceEditView::CSourceEditView(CSourceDocument* document, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFont(EditorFont());
     setTabStopDistance(2 * fontMetrics().averageCharWidth());
-    setViewportMargins(kLeftMargin, 0, 0, 0);
+
+    m_pLineNumbers = new CLineNumberArea(this);
+    connect(this, &QPlainTextEdit::blockCountChanged, this,
+            [this] { setViewportMargins(LineNumberAreaWidth(), 0, 0, 0); });
+    connect(this, &QPlainTextEdit::updateRequest, this, &CSourceEditView::UpdateLineNumberArea);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this,
+            &CSourceEditView::UpdateExtraSelections);
+    setViewportMargins(LineNumberAreaWidth(), 0, 0, 0);
+
+    m_pHighlighter = CSourceHighlighter::Of(QPlainTextEdit::document());
+    m_pCompletions = new QStringListModel(this);
+    m_pCompleter = new QCompleter(m_pCompletions, this);
+    m_pCompleter->setObjectName(QStringLiteral("EntryCompleter"));
+    m_pCompleter->setWidget(this);
+    m_pCompleter->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+    m_pCompleter->setCaseSensitivity(Qt::CaseInsensitive);
+    m_pCompleter->setMaxVisibleItems(12);
+    connect(m_pCompleter, qOverload<const QString&>(&QCompleter::activated), this,
+            &CSourceEditView::InsertCompletion);
 
     // The selection stays visible while another window has the focus, so that a line
     // chosen from the build messages still shows.
@@ -42,6 +101,9 @@ CSourceEditView::CSourceEditView(CSourceDocument* document, QWidget* parent)
     m_pTitleTimer->setInterval(kTitleTimerMs);
     connect(m_pTitleTimer, &QTimer::timeout, this, &CSourceEditView::UpdateTitleMarker);
     m_pTitleTimer->start();
+
+    ApplySettings();
+    UpdateExtraSelections();
 }
 
 CSourceEditView::~CSourceEditView()
@@ -94,6 +156,210 @@ void CSourceEditView::InsertAtSelection(const QString& text)
     cursor.setPosition(start);
     setTextCursor(cursor);
     ensureCursorVisible();
+}
+
+void CSourceEditView::ApplySettings()
+{
+    const SourceEditorSettings settings = Settings() ? Settings()() : SourceEditorSettings();
+    m_pHighlighter->SetPalette(palette());
+    m_pHighlighter->SetLanguage(
+        SourceLexer::LanguageOfFile(m_pDocument ? m_pDocument->GetPathName() : QString()));
+    m_pHighlighter->SetColoured(settings.highlighting);
+    if (settings.entriesPath != m_pHighlighter->EntriesOrigin()) {
+        QString error;
+        m_pHighlighter->SetEntries(SharedEntries(settings.entriesPath, error),
+                                   settings.entriesPath);
+        if (!error.isEmpty())
+            emit statusMessage(error);
+    }
+}
+
+int CSourceEditView::LineNumberAreaWidth() const
+{
+    int digits = 1;
+    for (int max = std::max(1, blockCount()); max >= 10; max /= 10)
+        ++digits;
+    // Room for at least three digits, so the text does not move for short files.
+    return std::max(kLeftMargin,
+                    10 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * std::max(3, digits));
+}
+
+void CSourceEditView::UpdateLineNumberArea(const QRect& rect, int dy)
+{
+    if (dy)
+        m_pLineNumbers->scroll(0, dy);
+    else
+        m_pLineNumbers->update(0, rect.y(), m_pLineNumbers->width(), rect.height());
+}
+
+void CSourceEditView::resizeEvent(QResizeEvent* e)
+{
+    QPlainTextEdit::resizeEvent(e);
+    const QRect r = contentsRect();
+    m_pLineNumbers->setGeometry(r.left(), r.top(), LineNumberAreaWidth(), r.height());
+}
+
+void CSourceEditView::changeEvent(QEvent* e)
+{
+    QPlainTextEdit::changeEvent(e);
+    if (e->type() == QEvent::PaletteChange) {
+        m_pHighlighter->SetPalette(palette());
+        UpdateExtraSelections();
+    }
+}
+
+void CSourceEditView::PaintLineNumbers(QPaintEvent* e)
+{
+    QPainter painter(m_pLineNumbers);
+    const QPalette& pal = palette();
+    painter.fillRect(e->rect(), pal.color(QPalette::Window));
+    painter.setFont(font());
+    const int current = textCursor().blockNumber();
+    QTextBlock block = firstVisibleBlock();
+    int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+    const int width = m_pLineNumbers->width() - 5;
+    while (block.isValid() && top <= e->rect().bottom()) {
+        const int bottom = top + qRound(blockBoundingRect(block).height());
+        if (block.isVisible() && bottom >= e->rect().top()) {
+            const int n = block.blockNumber();
+            painter.setPen(
+                pal.color(n == current ? QPalette::WindowText : QPalette::PlaceholderText));
+            painter.drawText(0, top, width, fontMetrics().height(), Qt::AlignRight,
+                             QString::number(n + 1));
+        }
+        block = block.next();
+        top = bottom;
+    }
+}
+
+void CSourceEditView::UpdateExtraSelections()
+{
+    const QPalette& pal = palette();
+    QList<QTextEdit::ExtraSelection> selections;
+    QColor lineColour = pal.color(QPalette::Highlight);
+    lineColour.setAlpha(28);
+    QTextEdit::ExtraSelection line;
+    line.format.setBackground(lineColour);
+    line.format.setProperty(QTextFormat::FullWidthSelection, true);
+    line.cursor = textCursor();
+    line.cursor.clearSelection();
+    selections.append(line);
+
+    const QTextCursor caret = textCursor();
+    const auto match = SourceMatch::FindMatch(
+        blockCount(), [this](int l) { return m_pHighlighter->BracketsOf(l); }, caret.blockNumber(),
+        caret.positionInBlock());
+    if (match) {
+        QColor pair = pal.color(QPalette::Highlight);
+        pair.setAlpha(90);
+        const bool unmatched = match->partner.line < 0;
+        for (const SourceMatch::Place& p : {match->word, match->partner}) {
+            if (p.line < 0)
+                continue;
+            QTextEdit::ExtraSelection mark;
+            const QTextBlock block = document()->findBlockByNumber(p.line);
+            mark.cursor = QTextCursor(document());
+            mark.cursor.setPosition(block.position() + p.column);
+            mark.cursor.setPosition(block.position() + p.column + p.length,
+                                    QTextCursor::KeepAnchor);
+            mark.format.setBackground(unmatched ? QColor(255, 80, 80, 110) : pair);
+            selections.append(mark);
+        }
+    }
+    setExtraSelections(selections);
+    m_pLineNumbers->update();
+}
+
+bool CSourceEditView::GoToMatch()
+{
+    const QTextCursor caret = textCursor();
+    const auto match = SourceMatch::FindMatch(
+        blockCount(), [this](int l) { return m_pHighlighter->BracketsOf(l); }, caret.blockNumber(),
+        caret.positionInBlock());
+    if (!match || match->partner.line < 0) {
+        QApplication::beep();
+        return false;
+    }
+    QTextCursor to(document());
+    to.setPosition(document()->findBlockByNumber(match->partner.line).position() +
+                   match->partner.column);
+    setTextCursor(to);
+    ensureCursorVisible();
+    UpdateLineCol();
+    return true;
+}
+
+void CSourceEditView::OnEditGoToLine()
+{
+    bool ok = false;
+    const int n =
+        QInputDialog::getInt(this, tr("Go to Line"), tr("Line number (1 - %1):").arg(blockCount()),
+                             textCursor().blockNumber() + 1, 1, blockCount(), 1, &ok);
+    if (!ok)
+        return;
+    QTextCursor to(document()->findBlockByNumber(n - 1));
+    setTextCursor(to);
+    centerCursor();
+    UpdateLineCol();
+}
+
+bool CSourceEditView::ShowCompletion(bool automatic)
+{
+    const QTextCursor caret = textCursor();
+    const QString line = caret.block().text();
+    int start = 0;
+    const QStringView word = CCompletionWords::WordBefore(line, caret.positionInBlock(), &start);
+    if (automatic && word.size() < CCompletionWords::kAutoPrefix) {
+        m_pCompleter->popup()->hide();
+        return false;
+    }
+    const QStringList matches = m_pHighlighter->Words().Matches(word);
+    if (matches.isEmpty() || (automatic && matches.size() == 1 && matches.front() == word)) {
+        m_pCompleter->popup()->hide();
+        return false;
+    }
+    m_pCompletions->setStringList(matches);
+    m_pCompleter->setCompletionPrefix(QString());
+    m_pCompleter->popup()->setCurrentIndex(m_pCompletions->index(0));
+    QRect rect = cursorRect();
+    rect.setWidth(m_pCompleter->popup()->sizeHintForColumn(0) +
+                  m_pCompleter->popup()->verticalScrollBar()->sizeHint().width() + 8);
+    m_pCompleter->complete(rect);
+    return true;
+}
+
+void CSourceEditView::InsertCompletion(const QString& word)
+{
+    QTextCursor caret = textCursor();
+    int start = 0;
+    CCompletionWords::WordBefore(caret.block().text(), caret.positionInBlock(), &start);
+    caret.setPosition(caret.block().position() + start, QTextCursor::KeepAnchor);
+    caret.insertText(word);
+    setTextCursor(caret);
+}
+
+QString CSourceEditView::ToolTipAt(int position)
+{
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid())
+        return {};
+    const QStringView word = CCompletionWords::WordAt(block.text(), position - block.position());
+    return m_pHighlighter->Words().ToolTip(word.toString());
+}
+
+bool CSourceEditView::viewportEvent(QEvent* e)
+{
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const QTextCursor at = cursorForPosition(help->pos());
+        const QString tip = ToolTipAt(at.position());
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport());
+        return true;
+    }
+    return QPlainTextEdit::viewportEvent(e);
 }
 
 void CSourceEditView::UpdateTitleMarker()
@@ -243,6 +509,25 @@ bool CSourceEditView::event(QEvent* e)
 
 void CSourceEditView::keyPressEvent(QKeyEvent* e)
 {
+    // While completions are offered, the list takes the keys that choose from it.
+    if (m_pCompleter->popup()->isVisible()) {
+        switch (e->key()) {
+        case Qt::Key_Enter:
+        case Qt::Key_Return:
+        case Qt::Key_Escape:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            e->ignore();
+            return;
+        default:
+            break;
+        }
+    }
+    if (e->key() == Qt::Key_Space && e->modifiers() == Qt::ControlModifier) {
+        ShowCompletion(false);
+        e->accept();
+        return;
+    }
     const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
     // At the size limit typing stops, so that the file can still be opened once saved.
     if (enter || (!e->text().isEmpty() && e->text().at(0).isPrint())) {
@@ -277,6 +562,13 @@ void CSourceEditView::keyPressEvent(QKeyEvent* e)
         return;
     }
     QPlainTextEdit::keyPressEvent(e);
+    // A word of three characters or more typed: offer its completions.
+    const bool typed = !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
+                       !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (typed || (m_pCompleter->popup()->isVisible() && e->key() == Qt::Key_Backspace))
+        ShowCompletion(true);
+    else if (m_pCompleter->popup()->isVisible() && !text.isEmpty())
+        m_pCompleter->popup()->hide();
 }
 
 void CSourceEditView::keyReleaseEvent(QKeyEvent* e)
@@ -295,6 +587,9 @@ void CSourceEditView::mouseReleaseEvent(QMouseEvent* e)
 void CSourceEditView::focusInEvent(QFocusEvent* e)
 {
     QPlainTextEdit::focusInEvent(e);
+    // Settings may have changed while another window had the focus.
+    if (e->reason() != Qt::PopupFocusReason)
+        ApplySettings();
     UpdateLineCol();
 }
 

@@ -25,12 +25,15 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QMdiArea>
+#include <QStatusBar>
 #include <QWhatsThis>
 
 using namespace Cmd;
 
 namespace {
 CVelmoraApp* g_pApp = nullptr;
+// How long a passing note of an editor stays in the status bar.
+constexpr int kStatusMessageMs = 10000;
 } // namespace
 
 CVelmoraApp::CVelmoraApp()
@@ -163,8 +166,25 @@ void CVelmoraApp::RegisterTemplates()
             map.On(ID_EDIT_FIND, [edit] { edit->OnEditFind(); });
             map.On(ID_EDIT_REPEAT, [edit] { edit->OnEditRepeat(); });
             map.On(ID_EDIT_REPLACE, [edit] { edit->OnEditReplace(); });
+            map.On(ID_EDIT_GOTO_LINE, [edit] { edit->OnEditGoToLine(); });
+            map.On(ID_EDIT_GOTO_MATCH, [edit] { edit->GoToMatch(); });
+            connect(edit, &CSourceEditView::statusMessage, edit, [this](const QString& text) {
+                if (m_pMainFrame) {
+                    m_pMainFrame->statusBar()->showMessage(text, kStatusMessageMs);
+                }
+            });
             return view;
         });
+    CSourceEditView::SetSettingsSource([this] {
+        SourceEditorSettings settings;
+        if (m_pMainFrame) {
+            const COptionTable& options = m_pMainFrame->Options();
+            settings.highlighting = options.GetOptionBool(QStringLiteral("SyntaxHighlighting"));
+            settings.entriesPath =
+                options.GetOption(QStringLiteral("ToolLocation")) + QStringLiteral("/ENTRIES.O");
+        }
+        return settings;
+    });
     CSourceDocument::SetEnsureProject([this] {
         if (m_pMainFrame) {
             m_pMainFrame->EnsureProject();

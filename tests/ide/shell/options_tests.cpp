@@ -57,10 +57,10 @@ protected:
 
 } // namespace
 
-TEST_F(Options, TheTableHoldsTwentyEightRowsInDisplayOrder)
+TEST_F(Options, TheTableHoldsTwentyNineRowsInDisplayOrder)
 {
     const QList<ProgramOption>& rows = m_table.GetOptions();
-    ASSERT_EQ(rows.size(), 28);
+    ASSERT_EQ(rows.size(), 29);
     QStringList sections;
     QStringList names;
     for (const ProgramOption& row : rows) {
@@ -82,10 +82,10 @@ TEST_F(Options, TheTableHoldsTwentyEightRowsInDisplayOrder)
         QStringList({"ShowTips",         "TipNum",        "COMPort",         "BaudRate",
                      "TransferProtocol", "GNUToolsMode",  "AutoDetectTools", "DefaultDir",
                      "CompiledDir",      "OutputDir",     "ToolLocation",    "TemplateLocation",
-                     "EMU48Location",    "TabWidth",      "SmartIndent",     "TemplateName1",
-                     "TemplatePath1",    "TemplateName2", "TemplatePath2",   "TemplateName3",
-                     "TemplatePath3",    "TemplateName4", "TemplatePath4",   "TemplateName5",
-                     "TemplatePath5"}));
+                     "EMU48Location",    "TabWidth",      "SmartIndent",     "SyntaxHighlighting",
+                     "TemplateName1",    "TemplatePath1", "TemplateName2",   "TemplatePath2",
+                     "TemplateName3",    "TemplatePath3", "TemplateName4",   "TemplatePath4",
+                     "TemplateName5",    "TemplatePath5"}));
     EXPECT_EQ(rows.at(0).kind, OptionKind::Section);
     EXPECT_EQ(rows.at(8).kind, OptionKind::Section);
     EXPECT_EQ(rows.at(15).kind, OptionKind::Section);
@@ -94,7 +94,9 @@ TEST_F(Options, TheTableHoldsTwentyEightRowsInDisplayOrder)
     EXPECT_EQ(rows.at(4).registryName, "BaudRate");
     EXPECT_EQ(rows.at(4).defaultValue, "9600");
     EXPECT_EQ(rows.at(4).kind, OptionKind::Number);
-    EXPECT_EQ(rows.at(27).registryName, "TemplatePath5");
+    EXPECT_EQ(rows.at(18).defaultValue, "Yes");
+    EXPECT_EQ(rows.at(18).kind, OptionKind::YesNo);
+    EXPECT_EQ(rows.at(28).registryName, "TemplatePath5");
 
     const QString dir = m_program.path();
     EXPECT_EQ(rows.at(9).defaultValue, dir + "/Projects");
@@ -184,7 +186,7 @@ TEST_F(Options, SavingWritesOneOrAllValues)
     EXPECT_EQ(StoredNames(), QStringList({"Options/TipNum"}));
 
     EXPECT_TRUE(m_table.SaveAllOptions());
-    EXPECT_EQ(StoredNames().size(), 25);
+    EXPECT_EQ(StoredNames().size(), 26);
     COptionTable again;
     again.AddProgramOptions("/elsewhere");
     again.LoadOptions();
