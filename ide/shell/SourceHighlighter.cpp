@@ -34,7 +34,7 @@ QColor Blend(const QColor& a, const QColor& b, double share)
 
 CSourceHighlighter* CSourceHighlighter::Of(QTextDocument* document)
 {
-    if (auto* existing = document->findChild<CSourceHighlighter*>(Qt::FindDirectChildrenOnly))
+    if (auto* existing = document->findChild<CSourceHighlighter*>(QString(), Qt::FindDirectChildrenOnly))
         return existing;
     return new CSourceHighlighter(document);
 }
@@ -64,9 +64,9 @@ void CSourceHighlighter::SetPalette(const QPalette& palette)
 {
     if (palette.color(QPalette::Base) == m_palette.color(QPalette::Base) &&
         palette.color(QPalette::Text) == m_palette.color(QPalette::Text) &&
-        palette.color(QPalette::Link) == m_palette.color(QPalette::Link) &&
-        m_formats[int(Kind::Comment)].isValid())
+        palette.color(QPalette::Link) == m_palette.color(QPalette::Link) && m_bFormatsSet)
         return;
+    m_bFormatsSet = true;
     m_palette = palette;
     const QColor text = palette.color(QPalette::Text);
     const QColor base = palette.color(QPalette::Base);

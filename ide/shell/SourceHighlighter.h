@@ -44,6 +44,7 @@ private:
     std::array<QTextCharFormat, 10> m_formats;
     SourceLexer::Language m_language = SourceLexer::Language::Rpl;
     bool m_bColoured = true;
+    bool m_bFormatsSet = false;
     QPalette m_palette;
     QString m_entriesOrigin;
     CCompletionWords m_words;

@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -255,6 +256,39 @@ TEST_F(MessagesBarTest, LinesThatNameNoSourceDoNothing)
     m_bar->ClearMessages();
     m_bar->GoToSource(); // no line selected
     EXPECT_TRUE(m_opened.isEmpty());
+}
+
+TEST_F(MessagesBarTest, F4StepsThroughErrorLinesInRedWithEchoesDimmed)
+{
+    MakeSource("Main.S");
+    const QStringList lines = {"[RPLCOMP.EXE MAIN.S MAIN.A]", "MAIN.S: 2: a", "Running SASM.EXE:",
+                               "\"MAIN.S\", line 5: b", "No Errors"};
+    for (const QString& line : lines)
+        m_bar->AddMessage(line);
+    const auto colour = [this](int row) {
+        QTextBlock block = m_bar->GetList()->document()->findBlockByNumber(row);
+        return block.begin().fragment().charFormat().foreground().color();
+    };
+    const QColor plain = colour(2);
+    EXPECT_EQ(colour(0), m_bar->GetList()->palette().color(QPalette::PlaceholderText));
+    EXPECT_NE(colour(1), plain);
+    EXPECT_EQ(colour(1), colour(3));
+    EXPECT_EQ(colour(4), plain);
+
+    // From the last line F4 goes round to the first error; Shift+F4 steps back again.
+    const int expected[][2] = {{1, 2}, {3, 5}, {1, 2}};
+    for (const auto& [row, line] : expected) {
+        ASSERT_TRUE(m_bar->GoToError(1));
+        EXPECT_EQ(m_bar->GetList()->currentRow(), row);
+        EXPECT_EQ(SelectedInEditor(), QString("line %1").arg(line) + QChar::ParagraphSeparator);
+    }
+    ASSERT_TRUE(m_bar->GoToError(-1));
+    EXPECT_EQ(m_bar->GetList()->currentRow(), 3);
+
+    m_bar->ClearMessages();
+    m_bar->AddMessage("No Errors");
+    EXPECT_FALSE(m_bar->GoToError(1));
+    EXPECT_EQ(m_bar->GetList()->currentRow(), 0);
 }
 
 } // namespace

@@ -6,8 +6,11 @@
 #include "SourceEditView.h"
 #include "SourceFindDialog.h"
 #include "SourceText.h"
+#include "SourceHighlighter.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QCompleter>
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
@@ -214,6 +217,70 @@ TEST_F(SourceEditViewTest, PastingAndTypingStopAtTheSizeLimit)
     Type("z");
     EXPECT_EQ(m_doc.GetBytes().size() + 2, SourceText::kMaxChars - 1)
         << "typing stops at the limit";
+}
+
+// The colour at a column of a line, as the highlighter set it.
+QColor ColourAt(QTextDocument* text, int line, int column)
+{
+    const QTextBlock block = text->findBlockByNumber(line);
+    for (const QTextLayout::FormatRange& r : block.layout()->formats()) {
+        if (column >= r.start && column < r.start + r.length)
+            return r.format.foreground().color();
+    }
+    return {};
+}
+
+TEST_F(SourceEditViewTest, EditingALineColoursTheLinesWhoseStateChanged)
+{
+    m_view->setPlainText(":: DUP\n  CON(5) #2\n  RTN\n;");
+    QTextDocument* text = m_doc.GetTextDocument();
+    CSourceHighlighter* colours = m_view->GetHighlighter();
+    colours->rehighlight();
+    const QColor before = ColourAt(text, 1, 2);
+    const QByteArray bytes = m_doc.GetBytes();
+
+    // ASSEMBLE on the first line turns the next two lines into assembly.
+    QTextCursor at(text->findBlockByNumber(0));
+    at.movePosition(QTextCursor::EndOfBlock);
+    at.insertText(" ASSEMBLE");
+    EXPECT_EQ(text->findBlockByNumber(2).userState(), SourceLexer::kAsmAssemble);
+    EXPECT_NE(ColourAt(text, 1, 2), before);
+    EXPECT_EQ(ColourAt(text, 1, 2), ColourAt(text, 0, 7)) << "CON(5) is a directive";
+    at.movePosition(QTextCursor::StartOfBlock);
+    at.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    at.insertText(":: DUP");
+    EXPECT_EQ(ColourAt(text, 1, 2), before);
+    EXPECT_EQ(m_doc.GetBytes(), bytes);
+
+    // Colours never change the text or its modified state.
+    const bool modified = m_doc.IsModified();
+    colours->SetColoured(false);
+    EXPECT_FALSE(ColourAt(text, 0, 0).isValid());
+    colours->SetColoured(true);
+    EXPECT_EQ(m_doc.GetBytes(), bytes);
+    EXPECT_EQ(m_doc.IsModified(), modified);
+}
+
+TEST_F(SourceEditViewTest, GoToMatchMovesToThePartnerAndCompletionOffersNames)
+{
+    m_view->setPlainText(":: { DEFINE MYWORD DUP }\n;\n");
+    m_view->GetHighlighter()->rehighlight();
+    m_view->setTextCursor(QTextCursor(m_doc.GetTextDocument()));
+    EXPECT_TRUE(m_view->GoToMatch());
+    EXPECT_EQ(m_view->textCursor().blockNumber(), 1);
+    EXPECT_TRUE(m_view->GoToMatch());
+    EXPECT_EQ(m_view->textCursor().position(), 0);
+
+    // Three characters of a defined name open the list; Enter takes the first.
+    m_view->moveCursor(QTextCursor::End);
+    Type("MYW");
+    ASSERT_TRUE(m_view->GetCompleter()->popup()->isVisible());
+    QTest::keyClick(m_view->GetCompleter()->popup(), Qt::Key_Return);
+    EXPECT_EQ(m_view->textCursor().block().text(), "MYWORD");
+    Type(" my");
+    EXPECT_FALSE(m_view->GetCompleter()->popup()->isVisible()) << "two characters are not enough";
+    QTest::keyClick(m_view, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_TRUE(m_view->GetCompleter()->popup()->isVisible()) << "Ctrl+Space asks at once";
 }
 
 } // namespace
