@@ -16,7 +16,7 @@ public:
 };
 
 // A colour of the given hue that reads on the palette's base: darker on a light base,
-// lighter on a dark one.
+// lighter on a dark one. Hues stay fixed so that a word keeps its colour across themes.
 QColor Tone(int hue, int saturation, const QPalette& palette)
 {
     const bool dark = palette.color(QPalette::Base).lightness() < 128;
@@ -34,7 +34,8 @@ QColor Blend(const QColor& a, const QColor& b, double share)
 
 CSourceHighlighter* CSourceHighlighter::Of(QTextDocument* document)
 {
-    if (auto* existing = document->findChild<CSourceHighlighter*>(QString(), Qt::FindDirectChildrenOnly))
+    if (auto* existing =
+            document->findChild<CSourceHighlighter*>(QString(), Qt::FindDirectChildrenOnly))
         return existing;
     return new CSourceHighlighter(document);
 }
@@ -63,8 +64,7 @@ void CSourceHighlighter::SetColoured(bool coloured)
 void CSourceHighlighter::SetPalette(const QPalette& palette)
 {
     if (palette.color(QPalette::Base) == m_palette.color(QPalette::Base) &&
-        palette.color(QPalette::Text) == m_palette.color(QPalette::Text) &&
-        palette.color(QPalette::Link) == m_palette.color(QPalette::Link) && m_bFormatsSet)
+        palette.color(QPalette::Text) == m_palette.color(QPalette::Text) && m_bFormatsSet)
         return;
     m_bFormatsSet = true;
     m_palette = palette;
@@ -76,13 +76,13 @@ void CSourceHighlighter::SetPalette(const QPalette& palette)
     m_formats[int(Kind::Comment)].setFontItalic(true);
     m_formats[int(Kind::String)].setForeground(Tone(0, 150, palette));
     m_formats[int(Kind::Number)].setForeground(Tone(140, 160, palette));
-    m_formats[int(Kind::Structure)].setForeground(palette.color(QPalette::Link));
+    m_formats[int(Kind::Structure)].setForeground(Tone(220, 200, palette));
     m_formats[int(Kind::Structure)].setFontWeight(QFont::Bold);
     m_formats[int(Kind::Entry)].setForeground(Tone(35, 200, palette));
     m_formats[int(Kind::Label)].setForeground(Tone(185, 200, palette));
     m_formats[int(Kind::Label)].setFontWeight(QFont::Bold);
     m_formats[int(Kind::Mnemonic)].setForeground(Tone(285, 140, palette));
-    m_formats[int(Kind::Directive)].setForeground(palette.color(QPalette::Link));
+    m_formats[int(Kind::Directive)].setForeground(Tone(220, 200, palette));
     m_formats[int(Kind::Directive)].setFontWeight(QFont::Bold);
     m_formats[int(Kind::Field)].setForeground(Tone(215, 120, palette));
     if (m_bColoured)

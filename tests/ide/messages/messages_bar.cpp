@@ -261,8 +261,8 @@ TEST_F(MessagesBarTest, LinesThatNameNoSourceDoNothing)
 TEST_F(MessagesBarTest, F4StepsThroughErrorLinesInRedWithEchoesDimmed)
 {
     MakeSource("Main.S");
-    const QStringList lines = {"[RPLCOMP.EXE MAIN.S MAIN.A]", "MAIN.S: 2: a", "Running SASM.EXE:",
-                               "\"MAIN.S\", line 5: b", "No Errors"};
+    const QStringList lines = {"[RPLCOMP.EXE MAIN.S MAIN.A]", "MAIN.S: 2: a",
+                               "Running SASM.EXE:", "\"MAIN.S\", line 5: b", "No Errors"};
     for (const QString& line : lines)
         m_bar->AddMessage(line);
     const auto colour = [this](int row) {

@@ -10,9 +10,9 @@
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QCompleter>
 #include <QApplication>
 #include <QClipboard>
+#include <QCompleter>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
