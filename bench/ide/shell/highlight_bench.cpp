@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -71,10 +72,15 @@ int main(int argc, char** argv)
                 error.isEmpty() ? "" : ", ", qPrintable(error));
 
     QTextDocument text;
+    // The editor's text layout: without one the document reports no changes.
+    text.setDocumentLayout(new QPlainTextDocumentLayout(&text));
     text.setPlainText(MixedSource(64900));
     auto* colours = new CSourceHighlighter(&text);
     colours->SetPalette(QApplication::palette());
     colours->SetEntries(entries, table);
+    // The highlighter colours a new document from the event loop; let that happen first,
+    // so that typing below is coloured as in the editor.
+    QApplication::processEvents();
     std::printf("text: %d characters, %d lines\n", text.characterCount() - 1, text.blockCount());
 
     std::vector<double> scratch;
@@ -97,6 +103,22 @@ int main(int argc, char** argv)
         at.insertText(QStringLiteral("x"));
         typing.push_back(double(timer.nsecsElapsed()) / 1e6);
         at.deletePreviousChar();
+    }
+
+    // The figure means something only if typing does colour again: a word that opens
+    // an assembly block must change the state of the line after it at once.
+    QTextBlock program = text.findBlockByNumber(text.blockCount() / 2);
+    while (program.isValid() && program.text() != QStringLiteral("::"))
+        program = program.next();
+    QTextCursor at(program);
+    at.insertText(QStringLiteral("ASSEMBLE "));
+    const bool live = at.block().next().userState() == SourceLexer::kAsmAssemble;
+    at.movePosition(QTextCursor::StartOfBlock);
+    at.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+    at.removeSelectedText();
+    if (!live) {
+        std::printf("typing did not colour again\n");
+        return 1;
     }
 
     const Figures s = Summarise(scratch);
