@@ -193,6 +193,10 @@ TEST(CommandTable, AcceleratorsWithTheirSecondKeys)
         {"F7", ID_BUILD_COMPILE},
         {"Ctrl+F7", ID_BUILD_TRANSFER},
         {"Alt+F7", ID_BUILD_SIMULATE},
+        {"Ctrl+G", ID_EDIT_GOTO_LINE},
+        {"Ctrl+]", ID_EDIT_GOTO_MATCH},
+        {"F4", ID_VIEW_NEXT_ERROR},
+        {"Shift+F4", ID_VIEW_PREV_ERROR},
     };
     QWidget owner;
     CCommandManager manager(&owner);

@@ -56,7 +56,7 @@ TEST_F(DialogTest, SettingsListHasSectionsBlankRowsAndEveryOption)
     CProgramSettingsDlg dialog(Options());
     QTreeWidget* list = dialog.GetList();
     EXPECT_EQ(dialog.windowTitle(), "Program Settings");
-    ASSERT_EQ(list->topLevelItemCount(), 30);
+    ASSERT_EQ(list->topLevelItemCount(), 31);
     const QStringList headers = {"Program Settings:", "Directory Settings:", "Editor Settings:"};
     const int headerRows[] = {0, 9, 17};
     for (int i = 0; i < 3; ++i) {
@@ -75,7 +75,9 @@ TEST_F(DialogTest, SettingsListHasSectionsBlankRowsAndEveryOption)
     EXPECT_EQ(baud->text(0), "Baud rate");
     EXPECT_EQ(baud->text(1), "9600");
     EXPECT_EQ(baud->data(0, Qt::UserRole).toInt(), Options().FindOption("BaudRate"));
-    EXPECT_EQ(list->topLevelItem(29)->text(0), "Template #5 Path");
+    EXPECT_EQ(list->topLevelItem(20)->text(0), "Syntax Highlighting");
+    EXPECT_EQ(list->topLevelItem(20)->text(1), "Yes");
+    EXPECT_EQ(list->topLevelItem(30)->text(0), "Template #5 Path");
 }
 
 TEST_F(DialogTest, DoubleClickTogglesYesNo)
