@@ -88,6 +88,9 @@ CSourceEditView::CSourceEditView(CSourceDocument* document, QWidget* parent)
     m_pCompleter->setMaxVisibleItems(12);
     connect(m_pCompleter, qOverload<const QString&>(&QCompleter::activated), this,
             &CSourceEditView::InsertCompletion);
+    m_pCompleter->popup()->installEventFilter(this);
+    // Tooltips of entry names follow the resting mouse, which needs its moves.
+    viewport()->setMouseTracking(true);
 
     // The selection stays visible while another window has the focus, so that a line
     // chosen from the build messages still shows.
@@ -492,6 +495,34 @@ bool CSourceEditView::IsWindowShortcut(const QKeySequence& key) const
     return false;
 }
 
+bool CSourceEditView::IsCompletionKey(const QKeyEvent* e) const
+{
+    // While completions are offered, Escape closes the list rather than the build
+    // messages, and Enter and Tab take a name.
+    if (!m_pCompleter || !m_pCompleter->popup()->isVisible() || e->modifiers() != Qt::NoModifier)
+        return false;
+    switch (e->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+    case Qt::Key_Tab:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CSourceEditView::eventFilter(QObject* watched, QEvent* e)
+{
+    // The scroll area filters its own parts' events from the start, before the list exists.
+    if (m_pCompleter && watched == m_pCompleter->popup() && e->type() == QEvent::ShortcutOverride &&
+        IsCompletionKey(static_cast<QKeyEvent*>(e))) {
+        e->accept();
+        return true;
+    }
+    return QPlainTextEdit::eventFilter(watched, e);
+}
+
 bool CSourceEditView::event(QEvent* e)
 {
     // The main window's commands own their keys (Ctrl+A adds files to the project,
@@ -499,6 +530,10 @@ bool CSourceEditView::event(QEvent* e)
     // command of the window has. A disabled command's key still reaches the editor.
     if (e->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(e);
+        if (IsCompletionKey(key)) {
+            e->accept();
+            return true;
+        }
         if (IsWindowShortcut(QKeySequence(key->keyCombination()))) {
             e->ignore();
             return false;

@@ -16,6 +16,7 @@
 class CSourceHighlighter;
 class QCompleter;
 class QStringListModel;
+class QKeyEvent;
 class QTimer;
 
 // What the editors take from the program options.
@@ -110,11 +111,13 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
     bool viewportEvent(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void UpdateExtraSelections();
     void UpdateLineNumberArea(const QRect& rect, int dy);
     void InsertCompletion(const QString& word);
+    bool IsCompletionKey(const QKeyEvent* e) const;
     void OpenFindDialog(bool replace);
     // Whether text may replace the selection without the file reaching the size limit.
     bool HasRoomFor(const QString& text) const;
