@@ -346,7 +346,8 @@ QString CSourceEditView::ToolTipAt(int position)
     const QTextBlock block = document()->findBlock(position);
     if (!block.isValid())
         return {};
-    const QStringView word = CCompletionWords::WordAt(block.text(), position - block.position());
+    const QString line = block.text();
+    const QStringView word = CCompletionWords::WordAt(line, position - block.position());
     return m_pHighlighter->Words().ToolTip(word.toString());
 }
 

@@ -281,6 +281,11 @@ TEST_F(SourceEditViewTest, GoToMatchMovesToThePartnerAndCompletionOffersNames)
     EXPECT_FALSE(m_view->GetCompleter()->popup()->isVisible()) << "two characters are not enough";
     QTest::keyClick(m_view, Qt::Key_Space, Qt::ControlModifier);
     EXPECT_TRUE(m_view->GetCompleter()->popup()->isVisible()) << "Ctrl+Space asks at once";
+
+    // A known entry name explains itself; the tooltip reads the word under the mouse.
+    m_view->GetHighlighter()->SetEntries({{"DUP", 0x3188}}, "table");
+    EXPECT_EQ(m_view->ToolTipAt(20), "DUP = #03188");
+    EXPECT_EQ(m_view->ToolTipAt(3), "");
 }
 
 } // namespace
