@@ -83,7 +83,7 @@ constexpr int ID_HELP = 57670;
 constexpr int ID_HELP_TIP = 32870;
 // Help > Examples: one item per shipped example project, in the order of
 // ExampleProjects().
-constexpr int ID_HELP_EXAMPLE_1 = 32871;
+constexpr int ID_HELP_EXAMPLE_1 = 32890; // up to 32899
 constexpr int ID_HELP_EXAMPLE_COUNT = 3;
 
 // Control ids of the bars (the View toggles use the same numbers).

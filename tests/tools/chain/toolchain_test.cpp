@@ -135,7 +135,7 @@ TEST_F(ToolChainTest, EachToolsErrorLeadsToTheSourceLine)
         const QString tool = QString("Running ") + c.tool + ".EXE:";
         EXPECT_EQ(m_messages.lines.indexOf(tool) + 2, m_messages.lines.indexOf(errors.first()))
             << c.tool << m_messages.lines.join('\n').toStdString();
-        const auto jump = ResolveSourceReference(errors.first(), QDir(m_dir.path()));
+        const auto jump = ResolveSourceReference(errors.first(), {m_dir.path()});
         ASSERT_TRUE(jump) << errors.first().toStdString();
         EXPECT_EQ(jump->fileName, QFileInfo(source).absoluteFilePath()) << c.tool;
         EXPECT_EQ(jump->line, c.line) << errors.first().toStdString();
