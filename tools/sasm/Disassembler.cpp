@@ -170,11 +170,17 @@ public:
                 m_labels[static_cast<std::uint32_t>(symbol.value)].push_back(name);
                 m_sync.insert(static_cast<std::uint32_t>(symbol.value));
             } else {
-                m_equates.push_back(name + " EQU " +
-                                    (symbol.value < 0
-                                         ? std::to_string(symbol.value)
-                                         : "#" + HexDigits(static_cast<std::uint64_t>(symbol.value),
-                                                           symbol.value < 0x100000 ? 5 : 16)));
+                // Appended piece by piece: GCC 12 at -O3 takes "#" + string for an
+                // overlapping copy and warns.
+                std::string equate = name + " EQU ";
+                if (symbol.value < 0) {
+                    equate += std::to_string(symbol.value);
+                } else {
+                    equate += '#';
+                    equate += HexDigits(static_cast<std::uint64_t>(symbol.value),
+                                        symbol.value < 0x100000 ? 5 : 16);
+                }
+                m_equates.push_back(std::move(equate));
             }
         }
         for (const saturn::Relocation& relocation : input.relocations) {
@@ -245,7 +251,12 @@ private:
                name.find_first_of("()") == std::string::npos &&
                name.find_first_not_of("+-") != std::string::npos;
     }
-    static std::string GeneratedLabel(std::uint32_t address) { return "L" + HexDigits(address, 5); }
+    static std::string GeneratedLabel(std::uint32_t address)
+    {
+        std::string label(1, 'L');
+        label += HexDigits(address, 5);
+        return label;
+    }
 
     // Branch targets are written as "@<address>" until the labels are known.
     std::string Resolve(const std::string& modifier, std::uint32_t address) const
