@@ -65,7 +65,7 @@ std::optional<std::string> RealBody(std::string_view text, const RealFormat& for
         }
     }
     if (!anyDigit || i != text.size()) {
-        error = "\"" + std::string(text) + "\" is not a decimal number";
+        error = std::string(1, '"').append(text).append("\" is not a decimal number");
         return std::nullopt;
     }
 
@@ -85,7 +85,8 @@ std::optional<std::string> RealBody(std::string_view text, const RealFormat& for
                 digits[--at] = '0';
             }
             if (at == 0) {
-                digits = "1" + std::string(size - 1, '0');
+                digits.assign(size, '0'); // 99...9 rounds up to 100...0
+                digits[0] = '1';
                 ++exponent;
             } else {
                 ++digits[at - 1];
@@ -94,7 +95,7 @@ std::optional<std::string> RealBody(std::string_view text, const RealFormat& for
     }
     digits.resize(size, '0');
     if (exponent > format.maxExponent || exponent < -format.maxExponent) {
-        error = "\"" + std::string(text) + "\" is out of range (exponent beyond " +
+        error = std::string(1, '"').append(text).append("\" is out of range (exponent beyond ") +
                 std::to_string(format.maxExponent) + ")";
         return std::nullopt;
     }

@@ -113,8 +113,9 @@ LineEntry ReadAddressed(std::string_view name, std::string_view rest)
     if (hex.digits == 0 || hex.digits > 5 || hex.value > kMaxAddress ||
         (!after.empty() && !IsBlank(after.front()) && after.front() != ';' &&
          after.front() != '*')) {
-        result.problem = "\"" + std::string(Tokens(rest).front()) +
-                         "\" is not an address of one to five hex digits";
+        result.problem = std::string(1, '"')
+                             .append(Tokens(rest).front())
+                             .append("\" is not an address of one to five hex digits");
         return result;
     }
     while (!after.empty() && IsBlank(after.front()))
