@@ -267,6 +267,9 @@ private:
     void ExtendedReal(const Token& t, std::vector<Obj>& into, int depth);
     void Complex(const Token& t, std::vector<Obj>& into, int depth);
     void ExtendedComplex(const Token& t, std::vector<Obj>& into, int depth);
+    // A complex literal: two numbers of the given format after the prefix.
+    void ComplexPair(const Token& t, std::vector<Obj>& into, const RealFormat& format,
+                     const char* prolog, int size, const char* what);
     void String(const Token& t, std::vector<Obj>& into, int depth);
     void Character(const Token& t, std::vector<Obj>& into, int depth);
     void GlobalName(const Token& t, std::vector<Obj>& into, int depth);
@@ -667,7 +670,8 @@ void Compiler::ExtendedReal(const Token& t, std::vector<Obj>& into, int)
     }
 }
 
-void Compiler::Complex(const Token& t, std::vector<Obj>& into, int)
+void Compiler::ComplexPair(const Token& t, std::vector<Obj>& into, const RealFormat& format,
+                           const char* prolog, int size, const char* what)
 {
     std::vector<OutLine> lines;
     for (const char* part : {"a real part", "an imaginary part"}) {
@@ -676,33 +680,24 @@ void Compiler::Complex(const Token& t, std::vector<Obj>& into, int)
         if (!number) {
             return;
         }
-        const auto body = RealBody(number->text, kReal, error);
+        const auto body = RealBody(number->text, format, error);
         if (!body) {
-            Error(number->at, "bad complex number: " + error);
+            Error(number->at, std::string("bad ") + what + ": " + error);
             return;
         }
         lines.push_back(Statement("NIBHEX", *body, t.at));
     }
-    into.push_back(Leaf(t.at, "DOCMP", 32, std::move(lines)));
+    into.push_back(Leaf(t.at, prolog, size, std::move(lines)));
+}
+
+void Compiler::Complex(const Token& t, std::vector<Obj>& into, int)
+{
+    ComplexPair(t, into, kReal, "DOCMP", 32, "complex number");
 }
 
 void Compiler::ExtendedComplex(const Token& t, std::vector<Obj>& into, int)
 {
-    std::vector<OutLine> lines;
-    for (const char* part : {"a real part", "an imaginary part"}) {
-        const std::optional<Token> number = Argument(t, part);
-        std::string error;
-        if (!number) {
-            return;
-        }
-        const auto body = RealBody(number->text, kExtendedReal, error);
-        if (!body) {
-            Error(number->at, "bad extended complex number: " + error);
-            return;
-        }
-        lines.push_back(Statement("NIBHEX", *body, t.at));
-    }
-    into.push_back(Leaf(t.at, "DOECMP", 42, std::move(lines)));
+    ComplexPair(t, into, kExtendedReal, "DOECMP", 42, "extended complex number");
 }
 
 void Compiler::String(const Token& t, std::vector<Obj>& into, int)
