@@ -4,6 +4,8 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
+
 namespace {
 
 struct OptionSpec
@@ -68,6 +70,48 @@ QString UsageForm(const OptionSpec& spec)
     return text;
 }
 
+// The options QApplication reads for itself (style, display, platform, ...), with whether
+// they take a value. They are left to Qt, which gets the whole command line, so that
+// "velmora -style Fusion a.s" works as in any Qt program. "-name" is ours (--transfer).
+constexpr struct
+{
+    const char* name;
+    bool takesValue;
+} kQtOptions[] = {
+    {"platform", true},        {"platformpluginpath", true},
+    {"platformtheme", true},   {"plugin", true},
+    {"qwindowgeometry", true}, {"qwindowicon", true},
+    {"qwindowtitle", true},    {"session", true},
+    {"display", true},         {"geometry", true},
+    {"style", true},           {"stylesheet", true},
+    {"reverse", false},        {"nograb", false},
+    {"dograb", false},         {"sync", false},
+    {"widgetcount", false},
+};
+
+// The arguments without Qt's own options and their values.
+QStringList WithoutQtOptions(const QStringList& args)
+{
+    QStringList rest;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        QString name = arg.startsWith(QLatin1String("--")) ? arg.mid(2)
+                       : arg.startsWith(QLatin1Char('-'))  ? arg.mid(1)
+                                                           : QString();
+        const bool inlineValue = name.contains(QLatin1Char('='));
+        name = name.section(QLatin1Char('='), 0, 0);
+        const auto qt =
+            std::find_if(std::begin(kQtOptions), std::end(kQtOptions),
+                         [&name](const auto& o) { return name == QLatin1String(o.name); });
+        if (name.isEmpty() || qt == std::end(kQtOptions)) {
+            rest << arg;
+        } else if (qt->takesValue && !inlineValue) {
+            ++i;
+        }
+    }
+    return rest;
+}
+
 StartRequest Fail(const QString& error)
 {
     StartRequest request;
@@ -90,7 +134,7 @@ StartRequest ParseCommandLine(const QStringList& args)
         }
         parser.addOption(option);
     }
-    if (!parser.parse(QStringList{QStringLiteral("velmora")} + args)) {
+    if (!parser.parse(QStringList{QStringLiteral("velmora")} + WithoutQtOptions(args))) {
         return Fail(parser.errorText());
     }
 
@@ -176,7 +220,8 @@ QString CommandLineUsage()
             line + QLatin1Char('\n');
     }
     text += QStringLiteral("\nWithout options Velmora opens its window and in it the named "
-                           "source files and projects.\n\n");
+                           "source files and projects. The window also takes Qt's own options, "
+                           "such as -style NAME, -platform NAME and -display NAME.\n\n");
     for (const OptionSpec& spec : kOptions) {
         QStringList forms;
         for (const QString& name : Names(spec)) {

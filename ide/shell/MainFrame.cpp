@@ -77,11 +77,14 @@ CCommandLineInfo CCommandLineInfo::Parse(const QStringList& args)
             }
             continue;
         }
+        // A name relative to the folder the program was started in: the frame changes into
+        // the default project folder before the files are opened.
+        const QString path = QFileInfo(arg).absoluteFilePath();
         if (info.m_strFileName.isEmpty()) {
-            info.m_strFileName = arg;
+            info.m_strFileName = path;
             info.m_nShellCommand = printNext ? FilePrint : FileOpen;
         }
-        info.m_fileNames << arg;
+        info.m_fileNames << path;
     }
     return info;
 }

@@ -31,6 +31,7 @@ TEST(CommandLine, ModesAndErrors)
         {{"--build", "p.hpr", "--help"}, StartMode::Help, {}},
         {{"-h"}, StartMode::Help, {}},
         {{"--version"}, StartMode::Version, {}},
+        {{"-style", "Fusion", "a.s", "--platform=xcb", "-reverse"}, StartMode::Window, {"a.s"}},
         {{"--bogus"}, StartMode::Error, {"bogus"}},
         {{"-p"}, StartMode::Error, {"-p needs"}},
         {{"--build"}, StartMode::Error, {"build"}},

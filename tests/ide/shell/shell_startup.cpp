@@ -232,7 +232,8 @@ TEST(CommandLine, FileFlagsAndSplash)
     EXPECT_FALSE(CCommandLineInfo::Parse({"/Automation"}).m_bShowSplash);
     const CCommandLineInfo print = CCommandLineInfo::Parse({"/p", "a.s"});
     EXPECT_EQ(print.m_nShellCommand, CCommandLineInfo::FilePrint);
-    EXPECT_EQ(print.m_strFileName, "a.s");
+    // A relative name is fixed against the folder the program started in.
+    EXPECT_EQ(print.m_strFileName, QDir::current().absoluteFilePath("a.s"));
 }
 
 } // namespace
