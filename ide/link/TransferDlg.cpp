@@ -70,7 +70,11 @@ void CTransferDlg::reject()
 {
     if (m_pWorker) {
         m_pWorker->Cancel();
-        m_pWorker->WaitDone(10000);
+        // The worker's own report of its end is still queued: take its result now, so
+        // that whoever opened the dialog learns that the user cancelled.
+        if (m_pWorker->WaitDone(10000)) {
+            m_result = m_pWorker->Result();
+        }
     }
     QDialog::reject();
 }

@@ -77,12 +77,19 @@ bool CTransferWorker::IsDone()
     return m_bDone;
 }
 
+TransferResult CTransferWorker::Result()
+{
+    std::lock_guard lock(m_mutex);
+    return m_result;
+}
+
 TransferResult CTransferWorker::Run()
 {
     const TransferResult result = Transfer();
     m_port.Close();
     {
         std::lock_guard lock(m_mutex);
+        m_result = result;
         m_bDone = true;
     }
     m_doneChanged.notify_all();

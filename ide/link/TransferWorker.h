@@ -116,6 +116,8 @@ public:
     // Waits until the worker has released the port and the file; false on time-out.
     bool WaitDone(int nMilliseconds);
     bool IsDone();
+    // How the transfer ended, once IsDone (Failed before).
+    TransferResult Result();
 
 private:
     TransferResult Transfer();
@@ -132,4 +134,5 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_doneChanged;
     bool m_bDone = false;
+    TransferResult m_result = TransferResult::Failed;
 };
