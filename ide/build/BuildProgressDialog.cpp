@@ -3,6 +3,7 @@
 #include "Strings.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
@@ -25,6 +26,18 @@ CBuildProgressDialog::CBuildProgressDialog(unsigned captionId)
     layout->addWidget(m_pBar);
     layout->addWidget(m_pCancel, 0, Qt::AlignHCenter);
     setMinimumWidth(320);
+}
+
+void CBuildProgressDialog::keyPressEvent(QKeyEvent* event)
+{
+    // On X11, Ctrl+Pause arrives as the keysym Break, which Qt leaves without a key code.
+    constexpr quint32 kX11Break = 0xff6b;
+    if (event->modifiers() == Qt::ControlModifier &&
+        (event->key() == Qt::Key_Pause || event->nativeVirtualKey() == kX11Break)) {
+        Cancel();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 CBuildProgressDialog::~CBuildProgressDialog()

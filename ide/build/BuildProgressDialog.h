@@ -35,6 +35,9 @@ public:
     void reject() override { Cancel(); }
 
 protected:
+    // Ctrl+Break, the Cancel Build key, cancels too: the main window that holds that
+    // command is disabled while the dialog is up.
+    void keyPressEvent(QKeyEvent* event) override;
     void PumpEvents() override;
     void ProgressChanged() override;
 

@@ -27,6 +27,27 @@ protected:
     QMainWindow m_frame;
 };
 
+// The main window, and with it the Cancel Build command, is disabled during a build.
+TEST_F(BuildWindowTest, CancelBuildKeyReachesTheProgressDialog)
+{
+    m_frame.show();
+    CBuildProgressDialog dialog;
+    ASSERT_TRUE(dialog.Create(&m_frame));
+    QTest::keyClick(&dialog, Qt::Key_Pause);
+    EXPECT_FALSE(dialog.PollCancel());
+    QTest::keyClick(&dialog, Qt::Key_Pause, Qt::ControlModifier);
+    EXPECT_TRUE(dialog.PollCancel());
+    dialog.DestroyWindow();
+
+    // As X11 delivers it: no Qt key, the keysym Break.
+    CBuildProgressDialog x11;
+    ASSERT_TRUE(x11.Create(&m_frame));
+    QKeyEvent breakKey(QEvent::KeyPress, 0, Qt::ControlModifier, 0, 0xff6b, 0);
+    QApplication::sendEvent(&x11, &breakKey);
+    EXPECT_TRUE(x11.PollCancel());
+    x11.DestroyWindow();
+}
+
 TEST_F(BuildWindowTest, ProgressDialogDisablesItsOwnerAndOnlyCancels)
 {
     m_frame.show();
