@@ -80,11 +80,15 @@ QByteArray VisibleListBody(const CProjectDocument& project)
     return out + "SEMI" + kEol;
 }
 
+// The library number then TOSRRP, which attaches the library to the home directory. The
+// longer form HOMEDIR <number> XEQSETLIB names two entry points that the bundled entry
+// table does not hold, so a new library project would not link; TOSRRP is a supported
+// entry point and in every entry table.
 QByteArray ConfigProgramBody(int romId)
 {
     return Lines({"ASSEMBLE", "  NIBASC /HPHP48-R/", "RPL", "::",
-                  "* This is our $CONFIG program (attaches to home directory)", "  HOMEDIR"}) +
-           "  " + QByteArray::number(romId) + kEol + Lines({"  XEQSETLIB", ";"});
+                  "* This is our $CONFIG program (attaches to home directory)"}) +
+           "  " + QByteArray::number(romId) + kEol + Lines({"  TOSRRP", ";"});
 }
 
 QByteArray TitleStringBody(const QByteArray& title)
