@@ -112,6 +112,22 @@ TEST_F(ToolChainTest, ExampleProjectBuildsToTheHandWorkedObjects)
         CheckObject(m_dir.filePath(QString("Compiled/") + object.name + ".gx"), object);
 }
 
+// A library project without a configuration program of its own: the generated one
+// links against the bundled entry table, and the library is written.
+TEST_F(ToolChainTest, LibraryProjectLinksTheGeneratedConfiguration)
+{
+    CopyExample();
+    CProjectDocument project;
+    project.SetOpenProjectSlot(&m_pProject);
+    ASSERT_TRUE(project.OnOpenDocument(m_dir.filePath("hello.hpr")));
+    project.m_strProjectType = "Library";
+    ASSERT_TRUE(m_builder.BuildProject(m_progress)) << m_messages.lines.join('\n').toStdString();
+    // :: 1000 TOSRRP ;
+    CheckObject(m_dir.filePath("Compiled/ProjectConfig.gx"),
+                {"ProjectConfig", "D9D20 11920 8E300 90770 B2130"});
+    EXPECT_EQ(QDir(m_dir.filePath("Compiled")).entryList({"*.lib"}).size(), 1);
+}
+
 TEST_F(ToolChainTest, EachToolsErrorLeadsToTheSourceLine)
 {
     const QByteArray header = "ASSEMBLE\r\n  NIBASC /HPHP48-R/\r\nRPL\r\n";
