@@ -312,7 +312,8 @@ bool CSourceEditView::ShowCompletion(bool automatic)
     const QString line = caret.block().text();
     int start = 0;
     const QStringView word = CCompletionWords::WordBefore(line, caret.positionInBlock(), &start);
-    if (automatic && word.size() < CCompletionWords::kAutoPrefix) {
+    if (automatic && (word.size() < CCompletionWords::kAutoPrefix ||
+                      m_pHighlighter->InCommentOrString(caret.block(), caret.positionInBlock()))) {
         m_pCompleter->popup()->hide();
         return false;
     }

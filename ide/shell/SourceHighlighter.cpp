@@ -1,5 +1,7 @@
 #include "SourceHighlighter.h"
 
+#include <algorithm>
+
 #include <QTextBlockUserData>
 #include <QTextDocument>
 
@@ -114,12 +116,26 @@ const CCompletionWords& CSourceHighlighter::Words()
     return m_words;
 }
 
+SourceLexer::State CSourceHighlighter::StateAfter(int blockState) const
+{
+    return blockState < SourceLexer::kRpl || blockState > SourceLexer::kAsmFile
+               ? SourceLexer::InitialState(m_language)
+               : SourceLexer::State(blockState);
+}
+
+bool CSourceHighlighter::InCommentOrString(const QTextBlock& block, int position) const
+{
+    std::vector<SourceLexer::Token> tokens;
+    SourceLexer::LexLine(block.text(), StateAfter(block.previous().userState()), nullptr, tokens);
+    return std::any_of(tokens.cbegin(), tokens.cend(), [position](const SourceLexer::Token& t) {
+        return (t.kind == Kind::Comment || t.kind == Kind::String) && t.start < position &&
+               position <= t.start + t.length;
+    });
+}
+
 void CSourceHighlighter::highlightBlock(const QString& text)
 {
-    const int previous = previousBlockState();
-    const auto state = previous < SourceLexer::kRpl || previous > SourceLexer::kAsmFile
-                           ? SourceLexer::InitialState(m_language)
-                           : SourceLexer::State(previous);
+    const SourceLexer::State state = StateAfter(previousBlockState());
     m_tokens.clear();
     setCurrentBlockState(SourceLexer::LexLine(text, state, &m_words.EntryNames(), m_tokens));
 

@@ -36,11 +36,17 @@ public:
     const std::vector<SourceMatch::Bracket>* BracketsOf(int line) const;
     // The completion words: the entries and the names the text defines now.
     const CCompletionWords& Words();
+    // Whether the text just before position (in block) is part of a comment or a string,
+    // where names are words of prose and the completion list should not pop up by itself.
+    bool InCommentOrString(const QTextBlock& block, int position) const;
 
 protected:
     void highlightBlock(const QString& text) override;
 
 private:
+    // The state a line starts in, from the state the line before was left with.
+    SourceLexer::State StateAfter(int blockState) const;
+
     std::array<QTextCharFormat, 10> m_formats;
     SourceLexer::Language m_language = SourceLexer::Language::Rpl;
     bool m_bColoured = true;

@@ -5,8 +5,8 @@
 #include "SourceDocument.h"
 #include "SourceEditView.h"
 #include "SourceFindDialog.h"
-#include "SourceText.h"
 #include "SourceHighlighter.h"
+#include "SourceText.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -281,6 +281,13 @@ TEST_F(SourceEditViewTest, GoToMatchMovesToThePartnerAndCompletionOffersNames)
     EXPECT_FALSE(m_view->GetCompleter()->popup()->isVisible()) << "two characters are not enough";
     QTest::keyClick(m_view, Qt::Key_Space, Qt::ControlModifier);
     EXPECT_TRUE(m_view->GetCompleter()->popup()->isVisible()) << "Ctrl+Space asks at once";
+    // In comments and strings the names are prose: no list pops up by itself.
+    for (const char* prose : {"* MYW", "$ \"MYW", "( MYW"}) {
+        m_view->GetCompleter()->popup()->hide();
+        Enter();
+        Type(prose);
+        EXPECT_FALSE(m_view->GetCompleter()->popup()->isVisible()) << prose;
+    }
 
     // A known entry name explains itself; the tooltip reads the word under the mouse.
     m_view->GetHighlighter()->SetEntries({{"DUP", 0x3188}}, "table");
