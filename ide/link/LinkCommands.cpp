@@ -96,7 +96,8 @@ int RunLinkConsoleMode(int argc, char** argv)
     options.AddProgramOptions(QCoreApplication::applicationDirPath());
     options.LoadOptions();
     const LinkSettings settings{
-        options.GetOptionInt(QStringLiteral("COMPort")),
+        PortChoice(options.GetOption(QStringLiteral("COMPort")),
+                   options.GetOptionInt(QStringLiteral("COMPort"))),
         options.GetOptionInt(QStringLiteral("BaudRate")),
         options.GetOption(QStringLiteral("EMU48Location")),
         ParseTransferProtocol(options.GetOption(QStringLiteral("TransferProtocol")))
@@ -144,7 +145,8 @@ int RunTransferCommand(const QString& strFilePath, const QString& strName,
                        const LinkSettings& settings)
 {
     TransferJob job;
-    job.nPort = settings.nPort;
+    job.nPort = settings.port.nPort;
+    job.devicePath = settings.port.devicePath;
     job.nBaudRate = settings.nBaudRate;
     job.strFilePath = QFileInfo(strFilePath).absoluteFilePath();
     job.strAnnouncedName = TranslateCalcChars(strName.toLatin1().toStdString());

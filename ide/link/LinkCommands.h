@@ -15,7 +15,7 @@
 // The options that the link reads.
 struct LinkSettings
 {
-    int nPort = 2;
+    SerialPortChoice port;
     int nBaudRate = 9600;
     QString strEmuLocation;
     TransferProtocol protocol = TransferProtocol::XModem;

@@ -1,5 +1,7 @@
 #include "SerialPort.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -82,6 +84,16 @@ QByteArray SerialDevicePath(int nPort)
         return device;
     }
     return "/dev/ttyS" + QByteArray::number(nPort - 1);
+}
+
+SerialPortChoice PortChoice(const QString& setting, int number)
+{
+    SerialPortChoice choice(number);
+    const QString trimmed = setting.trimmed();
+    if (trimmed.startsWith(QLatin1Char('/'))) {
+        choice.devicePath = QFile::encodeName(trimmed);
+    }
+    return choice;
 }
 
 CSerialPort::~CSerialPort()

@@ -22,6 +22,17 @@ struct SerialTimeouts
 // The device behind port "COM<n>": the environment variable VELMORA_COM<n> when set,
 // otherwise /dev/ttyS<n-1>.
 QByteArray SerialDevicePath(int nPort);
+// The port the "Transfer COM Port" setting chooses: COM<nPort>, or a serial device named
+// by its path (/dev/ttyUSB0), as a USB adapter appears on this system.
+struct SerialPortChoice
+{
+    SerialPortChoice(int nPortNumber = 2) : nPort(nPortNumber) {}
+    int nPort;
+    QByteArray devicePath; // when set, this device rather than COM<nPort>
+};
+// The choice of a setting whose number the options table has read already: a setting
+// that begins with '/' is a device path.
+SerialPortChoice PortChoice(const QString& setting, int number);
 // Whether the port can be set to nBaudRate bits per second.
 bool IsSupportedBaudRate(int nBaudRate);
 

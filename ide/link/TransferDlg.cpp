@@ -120,13 +120,14 @@ void CTransferDlg::OnFinished(TransferResult result)
 }
 
 TransferResult TransferFile(QWidget* pParent, const QString& strFilePath, const QByteArray& name,
-                            int nPort, int nBaudRate, TransferProtocol protocol)
+                            const SerialPortChoice& port, int nBaudRate, TransferProtocol protocol)
 {
     CTransferDlg dlg(pParent);
     dlg.m_job.protocol = protocol;
     dlg.m_strFilePath = strFilePath;
     dlg.m_strAnnouncedName = TranslateCalcChars(name.toStdString());
-    dlg.m_nPort = nPort;
+    dlg.m_nPort = port.nPort;
+    dlg.m_job.devicePath = port.devicePath;
     dlg.m_nBaudRate = nBaudRate;
     dlg.exec();
     return dlg.Result();

@@ -63,10 +63,9 @@ private:
 
 // Sends strFilePath to the calculator behind a modal progress dialog, announcing
 // name (bytes whose escapes are translated to calculator characters; empty: the file's
-// own name) on port COM<nPort> at nBaudRate, with protocol. Returns how the transfer
-// ended.
+// own name) on port at nBaudRate, with protocol. Returns how the transfer ended.
 TransferResult TransferFile(QWidget* pParent, const QString& strFilePath, const QByteArray& name,
-                            int nPort, int nBaudRate,
+                            const SerialPortChoice& port, int nBaudRate,
                             TransferProtocol protocol = TransferProtocol::XModem);
 
 // Simulate with an emulator that shows the calculator's serial port as a pseudo-terminal

@@ -602,7 +602,9 @@ void CMainFrame::RegisterBuildCommands()
 bool CMainFrame::TransferFile(const QString& path, const QByteArray& name)
 {
     const TransferResult result = ::TransferFile(
-        this, path, name, m_options.GetOptionInt(QStringLiteral("COMPort")),
+        this, path, name,
+        PortChoice(m_options.GetOption(QStringLiteral("COMPort")),
+                   m_options.GetOptionInt(QStringLiteral("COMPort"))),
         m_options.GetOptionInt(QStringLiteral("BaudRate")),
         ParseTransferProtocol(m_options.GetOption(QStringLiteral("TransferProtocol")))
             .value_or(TransferProtocol::XModem));

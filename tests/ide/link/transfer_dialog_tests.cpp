@@ -109,7 +109,8 @@ TEST_F(TransferDialogTest, ShowsTheWorkersMessageThenCloses)
     EXPECT_EQ(m_prompt.Boxes()[0].type, Mb::IconError);
 }
 
-TEST_F(TransferDialogTest, TransferFileAnnouncesTheTranslatedName)
+// The port is chosen by the device's path, as a "Transfer COM Port" of /dev/ttyUSB0 does.
+TEST_F(TransferDialogTest, TransferFileAnnouncesTheTranslatedNameOnTheChosenDevice)
 {
     const QByteArray data = Pattern(5);
     const QString path = WriteFile(m_dir, QStringLiteral("prog.gx"), data);
@@ -130,7 +131,8 @@ TEST_F(TransferDialogTest, TransferFileAnnouncesTheTranslatedName)
             dialog->close();
         }
     });
-    EXPECT_EQ(TransferFile(nullptr, path, QByteArray("\\<<A\\x"), kPort, 9600),
+    const SerialPortChoice device = PortChoice(QString::fromStdString(m_calc.SlaveName()), 0);
+    EXPECT_EQ(TransferFile(nullptr, path, QByteArray("\\<<A\\x"), device, 9600),
               TransferResult::Completed);
     EXPECT_TRUE(calculator.get());
 }

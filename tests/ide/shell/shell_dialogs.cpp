@@ -168,8 +168,9 @@ TEST_F(DialogTest, NonsenseValuesAreRefusedAndTheEditComesBack)
     dialog.OnDblClick();
     EXPECT_EQ(offered, QStringList({"2", "abc"}));
     ASSERT_EQ(m_prompt.Boxes().size(), 1);
-    EXPECT_EQ(m_prompt.Boxes()[0].text, "\"abc\" is not a number. \"Transfer COM Port\" takes a "
-                                        "whole number.");
+    EXPECT_EQ(m_prompt.Boxes()[0].text,
+              "There is no port \"abc\". Enter a port number from 1 to 99 (1 is the first serial "
+              "port) or the path of a serial device, such as /dev/ttyUSB0.");
     EXPECT_EQ(port->text(1), "3");
 
     const ProgramOption baud = Options().GetOptions().at(Options().FindOption("BaudRate"));
@@ -179,7 +180,8 @@ TEST_F(DialogTest, NonsenseValuesAreRefusedAndTheEditComesBack)
                                                {baud, "9601", false},
                                                {com, "0", false},
                                                {com, "100", false},
-                                               {com, " 12", true}}) {
+                                               {com, " 12", true},
+                                               {com, "/dev/ttyUSB0", true}}) {
         EXPECT_EQ(OptionValueProblem(option, value).isEmpty(), taken) << value;
     }
 }
