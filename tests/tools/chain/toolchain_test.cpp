@@ -128,6 +128,20 @@ TEST_F(ToolChainTest, LibraryProjectLinksTheGeneratedConfiguration)
     EXPECT_EQ(QDir(m_dir.filePath("Compiled")).entryList({"*.lib"}).size(), 1);
 }
 
+// A new file made from the RPL Skeleton template compiles to an object the calculator
+// reads: it has the download header, and the loader has nothing to warn about.
+TEST_F(ToolChainTest, RplSkeletonTemplateCompilesToADownloadFile)
+{
+    QFile skeleton(QString(TEMPLATE_DIR) + "/SysRPL.s");
+    ASSERT_TRUE(skeleton.open(QIODevice::ReadOnly));
+    const QString source = Write("Skel.s", skeleton.readAll());
+    ASSERT_TRUE(m_builder.CompileFile(source, m_progress, false))
+        << m_messages.lines.join('\n').toStdString();
+    EXPECT_TRUE(m_messages.lines.filter("Warning").isEmpty())
+        << m_messages.lines.join('\n').toStdString();
+    EXPECT_TRUE(Read("Compiled/Skel.gx").startsWith("HPHP48-"));
+}
+
 TEST_F(ToolChainTest, EachToolsErrorLeadsToTheSourceLine)
 {
     const QByteArray header = "ASSEMBLE\r\n  NIBASC /HPHP48-R/\r\nRPL\r\n";
