@@ -112,10 +112,14 @@ bool CBuildCommands::BuildProject()
 bool CBuildCommands::ReadyToSend(const QString& object, const QStringList& sources, bool edited,
                                  const std::function<bool()>& build)
 {
+    if (!QFileInfo::exists(object)) {
+        // Nothing to send yet: offer the build rather than a file that cannot be opened.
+        return Prompt().MessageBox(LoadString(IDS_OBJECT_NOT_BUILT), QString(),
+                                   Mb::YesNo | Mb::IconQuestion) == IDYES &&
+               build();
+    }
     if (!edited && !IsOlderThanAny(object, sources))
         return true;
-    if (edited && !QFileInfo::exists(object))
-        return true; // nothing built yet: the transfer reports the missing file
     switch (Prompt().MessageBox(LoadString(IDS_OBJECT_OUT_OF_DATE), QString(),
                                 Mb::YesNoCancel | Mb::IconQuestion)) {
     case IDYES:

@@ -85,6 +85,7 @@ const StringEntry kStringTable[] = {
     {IDS_SAVE_PROJECT_BEFORE_ADDING, "Save the project document before adding source files to it."},
     {IDS_COMPILING_CURRENT_FILE, "Compiling current source file..."},
     {IDS_OBJECT_OUT_OF_DATE, "The object is older than its sources. Build it first?"},
+    {IDS_OBJECT_NOT_BUILT, "The object has not been built yet. Build it now?"},
     {IDS_ALREADY_IN_PROJECT, "The file \"%1\" is already in the project."},
     {IDS_ROMID_OUT_OF_RANGE, "The ROMID %1 is out of range. A library number has three "
                              "hexadecimal digits: please enter a number from 0 to %2."},

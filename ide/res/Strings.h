@@ -72,6 +72,7 @@ constexpr unsigned IDS_COMPILING_CURRENT_FILE = 57377;
 constexpr unsigned IDS_OBJECT_OUT_OF_DATE = 3101;
 constexpr unsigned IDS_ALREADY_IN_PROJECT = 3102;
 constexpr unsigned IDS_ROMID_OUT_OF_RANGE = 3103;
+constexpr unsigned IDS_OBJECT_NOT_BUILT = 3104;
 
 // The text with that id; an empty text for an id that is not in the table.
 QString LoadString(unsigned id);
