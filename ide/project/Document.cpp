@@ -10,12 +10,17 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <sys/stat.h>
+
 FileStamp FileStamp::Of(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
+    struct stat st
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return {};
-    return {info.size(), info.lastModified().toMSecsSinceEpoch()};
+    return {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+            quint64(st.st_ino)};
 }
 
 CDocument::CDocument(QObject* parent) : QObject(parent) {}

@@ -13,7 +13,10 @@ class CArchive;
 struct FileStamp
 {
     qint64 size = -1; // -1: no such file
-    qint64 modifiedMs = -1;
+    qint64 modifiedNs = -1;
+    // A program that saves by writing a new file and renaming it over the old one (as
+    // many editors do) gives the file a new inode, even within one clock tick.
+    quint64 inode = 0;
     static FileStamp Of(const QString& path);
     bool Exists() const { return size >= 0; }
     bool operator==(const FileStamp&) const = default;

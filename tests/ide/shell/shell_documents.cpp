@@ -18,6 +18,9 @@
 #include <QMdiArea>
 #include <QPrinter>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 using namespace Cmd;
 
 namespace {
@@ -223,15 +226,23 @@ TEST_F(DocumentTest, OutsideChangesAreOfferedAndNeverOverwrittenSilently)
 
     // Modified: saving over a file changed since asks; No keeps the other program's text.
     source->GetFirstView()->textCursor().insertText("mine ");
-    // (Of another size: file times may be as coarse as a few milliseconds.)
-    WriteSource("w.s", "their text\n");
+    // Written as many editors save, to a new file renamed over the old one, of the same
+    // size and time: the new inode tells.
+    const QByteArray theirs = QFile::encodeName(WriteSource("w.s.new", "theirs\n"));
+    struct stat loaded
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(path), &loaded), 0);
+    const timespec times[2] = {loaded.st_atim, loaded.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, theirs, times, 0), 0);
+    ASSERT_EQ(::rename(theirs, QFile::encodeName(path)), 0);
     m_prompt.QueueAnswer(IDNO);
     Frame().GetCommandManager().Execute(ID_FILE_SAVE);
     EXPECT_EQ(m_prompt.Boxes().size(), 2);
     EXPECT_TRUE(m_prompt.Boxes().last().text.contains("was changed by another program"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "their text\n");
+    EXPECT_EQ(file.readAll(), "theirs\n");
     EXPECT_TRUE(source->IsModified());
     m_prompt.QueueAnswer(IDYES);
     Frame().GetCommandManager().Execute(ID_FILE_SAVE);
