@@ -80,14 +80,15 @@ TEST_F(LinkFrameTest, CurrentFileCommandsReachTheLink)
     EXPECT_TRUE(Commands().Action(ID_BUILD_TRANSFER)->isEnabled());
     EXPECT_TRUE(Commands().Action(ID_BUILD_SIMULATE)->isEnabled());
 
-    // Nothing compiled yet: Simulate says so; Transfer opens the port, then fails on the
-    // file, and its dialog closes after the message.
-    const QString compiled = m_work.filePath(QStringLiteral("src/Compiled/Prog.gx"));
+    // Nothing compiled yet: Simulate says so; Transfer offers the build, and No sends
+    // nothing.
     EXPECT_TRUE(Commands().Execute(ID_BUILD_SIMULATE));
+    m_prompt.QueueAnswer(IDNO);
     EXPECT_TRUE(Commands().Execute(ID_BUILD_TRANSFER));
     EXPECT_EQ(m_prompt.Texts(),
               QStringList({QStringLiteral("The destination project file must be built first."),
-                           QStringLiteral("Couldn't open file %1 (Error: 2)!").arg(compiled)}));
+                           QStringLiteral("The object has not been built yet. Build it now?")}));
+    EXPECT_TRUE(m_calc.Drain(100).isEmpty());
 }
 
 } // namespace
