@@ -32,8 +32,13 @@ void CDiskChangeWatcher::Watch(const QString& path)
 {
     // A file that was replaced (as saving does, through a temporary file) has left the
     // watch; adding it again is harmless when it has not.
-    if (!path.isEmpty() && QFileInfo::exists(path) && !m_watcher.files().contains(path))
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return;
+    if (!m_watcher.files().contains(path))
         m_watcher.addPath(path);
+    // The file is back (saved again): its going away again is news again.
+    if (m_offered.contains(path) && !m_offered.value(path).Exists())
+        m_offered.remove(path);
 }
 
 void CDiskChangeWatcher::CheckFile(const QString& path)
@@ -45,9 +50,15 @@ void CDiskChangeWatcher::CheckFile(const QString& path)
         if (!docTemplate)
             continue;
         CDocument* document = docTemplate->FindDocument(path);
-        if (!document || !document->ChangedOnDisk() || document->IsModified())
+        if (!document || document->IsModified())
             continue;
         const FileStamp now = FileStamp::Of(path);
+        if (!now.Exists()) {
+            Gone(document, path);
+            continue;
+        }
+        if (!document->ChangedOnDisk())
+            continue;
         if (m_offered.value(path) == now)
             continue;
         m_offered.insert(path, now);
@@ -62,6 +73,22 @@ void CDiskChangeWatcher::CheckFile(const QString& path)
             Reload(document);
         }
     }
+}
+
+void CDiskChangeWatcher::Gone(CDocument* document, const QString& path)
+{
+    // The text now lives only here: marked as changed, closing the window asks to save it.
+    if (m_offered.contains(path) && !m_offered.value(path).Exists())
+        return;
+    m_offered.insert(path, FileStamp());
+    document->SetModifiedFlag(true);
+    m_bAsking = true;
+    Prompt().MessageBox(QStringLiteral("The file \"%1\" was deleted or moved by another program.\n"
+                                       "Its text stays open here, marked as changed; save it to "
+                                       "keep it.")
+                            .arg(path),
+                        QString(), Mb::Ok | Mb::IconWarning);
+    m_bAsking = false;
 }
 
 void CDiskChangeWatcher::Reload(CDocument* document)

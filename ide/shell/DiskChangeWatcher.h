@@ -33,6 +33,9 @@ private:
     void Watch(const QString& path);
     // The document's first view's caret goes back to the line it was on.
     static void Reload(CDocument* document);
+    // The file of an unmodified document is gone: says so once and marks the document
+    // as changed.
+    void Gone(CDocument* document, const QString& path);
 
     QFileSystemWatcher m_watcher;
     QList<QPointer<CDocTemplate>> m_templates;

@@ -247,6 +247,15 @@ TEST_F(DocumentTest, OutsideChangesAreOfferedAndNeverOverwrittenSilently)
     m_prompt.QueueAnswer(IDYES);
     Frame().GetCommandManager().Execute(ID_FILE_SAVE);
     EXPECT_FALSE(source->IsModified());
+
+    // Deleted by another program: said once, and the text is marked as changed, so that
+    // closing the window asks to save it.
+    ASSERT_TRUE(QFile::remove(path));
+    m_app.GetDiskWatcher()->CheckFile(path);
+    m_app.GetDiskWatcher()->CheckFile(path);
+    EXPECT_EQ(m_prompt.Boxes().size(), 4);
+    EXPECT_TRUE(m_prompt.Boxes().last().text.contains("was deleted or moved"));
+    EXPECT_TRUE(source->IsModified());
 }
 
 } // namespace
