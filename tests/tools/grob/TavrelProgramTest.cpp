@@ -30,7 +30,7 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments)
 {
     std::string strCommand = Quoted(TAVREL_PROGRAM);
     for (const std::string& strArgument : arguments)
-        strCommand += " " + Quoted(strArgument);
+        strCommand.append(" ").append(Quoted(strArgument));
     strCommand += " 2>/dev/null";
     ProgramRun run;
     FILE* pPipe = popen(strCommand.c_str(), "r");

@@ -92,8 +92,10 @@ TEST(SasmErrors, DeepNestingGetsAMessageInsteadOfACrash)
     std::string upward = "X0      EQU     1\n";
     std::string forward = "        CON(5)  Y0\n";
     for (int i = 1; i < 5000; ++i) {
-        upward += "X" + std::to_string(i) + "      EQU     X" + std::to_string(i - 1) + "\n";
-        forward += "Y" + std::to_string(i - 1) + "      EQU     Y" + std::to_string(i) + "\n";
+        upward.append("X").append(std::to_string(i)).append("      EQU     X");
+        upward.append(std::to_string(i - 1)).append("\n");
+        forward.append("Y").append(std::to_string(i - 1)).append("      EQU     Y");
+        forward.append(std::to_string(i)).append("\n");
     }
     EXPECT_EQ(Errors(AssembleText(upward + "        CON(5)  X4999\n")), "");
     EXPECT_NE(Errors(AssembleText(forward + "Y4999   EQU     1\n")).find("too long"),
