@@ -178,7 +178,8 @@ int main(int argc, char** argv)
     std::uint64_t nInIndex = 0;
     std::uint64_t nTotal = 0;
     for (std::uint32_t i = 0; i < nObjects; ++i) {
-        const std::string name = "o" + std::to_string(i) + ".gx";
+        std::string name("o");
+        name.append(std::to_string(i)).append(".gx");
         WriteObject(name, random, nTarget);
         const std::uint64_t nSize = std::filesystem::file_size(name);
         nTotal += nSize;

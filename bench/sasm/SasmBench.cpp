@@ -36,12 +36,12 @@ std::string GeneratedSource()
     int line = 0;
     int label = 0;
     while (line < kLines) {
-        text += "L" + std::to_string(label) + "     RTN\n";
+        text.append("L").append(std::to_string(label)).append("     RTN\n");
         ++line;
         if (label % 50 == 0) {
-            text += "*#line " + std::to_string(label + 1) + " \"main.s\"\n";
-            text +=
-                "N" + std::to_string(label) + "     EQU     (L" + std::to_string(label) + ")+5\n";
+            text.append("*#line ").append(std::to_string(label + 1)).append(" \"main.s\"\n");
+            text.append("N").append(std::to_string(label)).append("     EQU     (L");
+            text.append(std::to_string(label)).append(")+5\n");
             line += 2;
         }
         for (const char* body : kBody) {
@@ -49,17 +49,18 @@ std::string GeneratedSource()
             const auto replace = [&](const std::string& key, int target) {
                 const std::size_t at = statement.find(key);
                 if (at != std::string::npos) {
-                    statement.replace(at, key.size(), "L" + std::to_string(target));
+                    statement.replace(at, key.size(),
+                                      std::string("L").append(std::to_string(target)));
                 }
             };
             replace("{ahead}", label + 1);
             replace("{back}", label);
-            text += statement + "\n";
+            text.append(statement).append("\n");
             ++line;
         }
         ++label;
     }
-    text += "L" + std::to_string(label) + "     RTN\n";
+    text.append("L").append(std::to_string(label)).append("     RTN\n");
     return text;
 }
 

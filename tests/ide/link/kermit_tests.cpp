@@ -77,7 +77,7 @@ TEST(Kermit, PrefixingModesAndTheirInverse)
         {0, '~', std::string(5, '\0'), "~%#@"},
         {0, '~', "~", "#~"},
         {0, '~', "AA", "AA"},
-        {0, 0, Bytes({0xA3}), "#" + Bytes({0xA3})},
+        {0, 0, Bytes({0xA3}), Bytes({'#', 0xA3})},
     };
     for (const Case& c : cases) {
         Agreement a;
