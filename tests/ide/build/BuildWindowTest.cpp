@@ -212,20 +212,12 @@ TEST_F(CommandsFixture, TransferOffersToBuildAnObjectOlderThanItsSources)
     NewProject("Directory");
     m_pActive = &m_source;
     m_source.SetPathName(Write("main.s", "x\r\n"));
-    const QString object = m_dir.filePath("Compiled/main.gx");
+    const QString object = Write("Compiled/main.gx", "old");
+    SetAge("Compiled/main.gx", 60);
     const QString question = "The object is older than its sources. Build it first?";
 
-    // Not built at all: No sends nothing.
-    CPromptRecorder prompt;
-    prompt.QueueAnswer(IDNO);
-    m_map.Execute(ID_BUILD_TRANSFER);
-    EXPECT_EQ(prompt.Texts(), QStringList({"The object has not been built yet. Build it now?"}));
-    EXPECT_TRUE(sent.isEmpty());
-    prompt.Clear();
-
     // Cancel sends nothing, No sends the old object, Yes builds it and then sends it.
-    Write("Compiled/main.gx", "old");
-    SetAge("Compiled/main.gx", 60);
+    CPromptRecorder prompt;
     prompt.QueueAnswer(IDCANCEL);
     prompt.QueueAnswer(IDNO);
     prompt.QueueAnswer(IDYES);
