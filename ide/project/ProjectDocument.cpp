@@ -137,6 +137,13 @@ void CProjectDocument::Serialize(CArchive& ar)
     }
 
     const quint32 version = ar.ReadUInt32();
+    // A source or any other file read as a project gives a version number in the
+    // millions (its first four bytes); it is not a project from a later program.
+    constexpr quint32 kLargestPlausibleVersion = 0xFFFF;
+    if (version > kLargestPlausibleVersion) {
+        throw CArchiveException(CArchiveException::badSchema,
+                                QStringLiteral("It is not a Velmora project file."));
+    }
     if (version > kFormatVersion) {
         Prompt().MessageBox(LoadString(IDS_FUTURE_VERSION), QString(), Mb::Ok | Mb::IconWarning);
         throw CArchiveException(CArchiveException::badSchema,

@@ -180,6 +180,12 @@ TEST_F(ProjectFile, AFutureVersionIsRefusedWithItsMessage)
     EXPECT_EQ(openProject, nullptr);
     EXPECT_EQ(opened, 0);
     EXPECT_TRUE(doc.GetPathName().isEmpty());
+
+    // A source file given as a project is not taken for one from a later program.
+    m_prompt.Clear();
+    EXPECT_FALSE(doc.OnOpenDocument(WriteProject("* a source\r\n::\r\n;\r\n", "main.hpr")));
+    ASSERT_EQ(m_prompt.Boxes().size(), 1);
+    EXPECT_TRUE(m_prompt.Boxes().at(0).text.endsWith("It is not a Velmora project file."));
 }
 
 TEST_F(ProjectFile, EveryTruncationFailsCleanlyAndLeavesAnEmptyProject)
