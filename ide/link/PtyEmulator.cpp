@@ -106,6 +106,10 @@ QByteArray ReachPtyEmulator(const QString& strEmuLocation, QString* pMessage,
             std::chrono::steady_clock::now() + std::chrono::milliseconds(options.nStartWaitMs);
         while ((pty = FindEmulatorPty(options.procRoot, strEmuLocation, &running)).isEmpty() &&
                std::chrono::steady_clock::now() < deadline) {
+            if (options.keepWaiting && !options.keepWaiting()) {
+                pMessage->clear();
+                return {};
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         if (!pty.isEmpty()) {

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // True when the emulator program's file name starts with "x48" or "saturn".
 bool IsPtyEmulator(const QString& strEmuLocation);
 
@@ -27,6 +29,9 @@ struct PtyEmulatorOptions
 {
     QString procRoot = QStringLiteral("/proc");
     int nStartWaitMs = 10000; // for a started emulator to show its pseudo-terminal
+    // Called about every 100 ms of that wait (a window keeps itself alive here); false
+    // ends the wait, as the user's Cancel, with no message. Without it the wait sleeps.
+    std::function<bool()> keepWaiting;
 };
 
 // The pseudo-terminal of the emulator strEmuLocation, started as "program -t --verbose"

@@ -6,10 +6,12 @@
 #include "QueuedTransferSink.h"
 #include "Strings.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -140,10 +142,27 @@ bool SimulateOverKermit(QWidget* pParent, const QString& strFilePath, const QStr
         prompt.MessageBox(LoadString(IDS_EMU_NOT_BUILT), QString(), Mb::Ok | Mb::IconError);
         return false;
     }
+    // A started emulator may take some seconds to show its serial port: the window stays
+    // alive meanwhile, and the wait can be cancelled.
+    QProgressDialog waiting(LoadString(IDS_EMU_WAITING).arg(QFileInfo(strEmuLocation).fileName()),
+                            QObject::tr("Cancel"), 0, 0, pParent);
+    waiting.setWindowTitle(LoadString(IDS_APP_TITLE));
+    waiting.setWindowModality(Qt::WindowModal);
+    waiting.setMinimumDuration(0);
+    waiting.reset();
+    PtyEmulatorOptions options;
+    options.keepWaiting = [&waiting] {
+        if (!waiting.isVisible())
+            waiting.show();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return !waiting.wasCanceled();
+    };
     QString message;
-    const QByteArray device = ReachPtyEmulator(strEmuLocation, &message);
+    const QByteArray device = ReachPtyEmulator(strEmuLocation, &message, options);
+    waiting.hide();
     if (device.isEmpty()) {
-        prompt.MessageBox(message, QString(), Mb::Ok | Mb::IconError);
+        if (!message.isEmpty())
+            prompt.MessageBox(message, QString(), Mb::Ok | Mb::IconError);
         return false;
     }
     // Modeless: the user works the emulator's keys while the dialog waits for its server.

@@ -44,6 +44,7 @@ const StringEntry kStringTable[] = {
                            "Server (HP48 G/GX), or type SERVER (HP48 S/SX)"},
     {IDS_EMU_NO_PTY, "%1 shows no serial port: none of its files is a pseudo-terminal "
                      "(/dev/pts/N), or more than one is."},
+    {IDS_EMU_WAITING, "Waiting for %1 to start..."},
     {IDS_APP_TITLE, "Velmora Development Environment"},
     {IDS_IDLE_MESSAGE, "Ready"},
     {IDS_TOOLS_MISSING,

@@ -33,6 +33,7 @@ constexpr unsigned IDS_EMU_NO_ANSWER = 2305;
 constexpr unsigned IDS_EMU_START_TIMEOUT = 2306;
 constexpr unsigned IDS_EMU_START_SERVER = 2307;
 constexpr unsigned IDS_EMU_NO_PTY = 2308;
+constexpr unsigned IDS_EMU_WAITING = 2309;
 
 // The application shell: start-up, documents, settings, tips and about box.
 constexpr unsigned IDS_APP_TITLE = 57344;

@@ -251,4 +251,14 @@ TEST(KermitServer, TheEmulatorsPseudoTerminalIsPicked)
     EXPECT_EQ(PtyOfProcess(proc.filePath(QStringLiteral("90"))), "");
     EXPECT_EQ(FindEmulatorPty(proc.path(), QStringLiteral("saturn"), &running), "");
     EXPECT_FALSE(running);
+
+    // The wait for a started emulator ends when the caller says so, with no message.
+    PtyEmulatorOptions options;
+    options.procRoot = proc.path();
+    int waits = 0;
+    options.keepWaiting = [&waits] { return ++waits < 3; };
+    QString message = QStringLiteral("unset");
+    EXPECT_EQ(ReachPtyEmulator(QStringLiteral("/bin/true"), &message, options), "");
+    EXPECT_EQ(waits, 3);
+    EXPECT_TRUE(message.isEmpty());
 }
