@@ -189,6 +189,18 @@ void CMainFrame::EnsureProject()
     RefillConfigBox();
 }
 
+void CMainFrame::DropUntouchedProject()
+{
+    CProjectDocument* project = m_pProject;
+    if (!project || !project->GetPathName().isEmpty() || project->IsModified() ||
+        !project->m_files.isEmpty()) {
+        return;
+    }
+    m_pProject = nullptr;
+    m_pProjectTemplate->CloseDocument(project);
+    RefillConfigBox();
+}
+
 void CMainFrame::OnProjectOpened(CProjectDocument* project)
 {
     m_pProject = project;

@@ -72,6 +72,9 @@ public:
     CProjectDocument* m_pProject = nullptr;
     // Opens an untitled project when none is open (a source file never stands alone).
     void EnsureProject();
+    // Closes the open project when it is such an untitled project, still empty and
+    // unchanged, so that a project the user opens takes its place.
+    void DropUntouchedProject();
     // Empties the configuration box and fills it from the open project.
     void RefillConfigBox();
     // A project was read from its file: it is the open project now.

@@ -302,6 +302,9 @@ CDocument* CVelmoraApp::OpenDocumentFile(const QString& path)
                             Mb::Ok | Mb::IconError);
         return nullptr;
     }
+    if (docTemplate == m_pProjectTemplate && m_pMainFrame) {
+        m_pMainFrame->DropUntouchedProject();
+    }
     return docTemplate->OpenDocumentFile(full);
 }
 

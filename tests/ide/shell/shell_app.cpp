@@ -146,6 +146,24 @@ TEST_F(AppTest, OneProjectAtATime)
     EXPECT_EQ(Frame().GetMdiArea()->subWindowList().size(), 1);
 }
 
+// Opening a lone source file makes an untitled project; left empty and unchanged, it
+// gives way to the project the user opens next (the source window stays).
+TEST_F(AppTest, AnUntouchedUntitledProjectGivesWayToAnOpenedOne)
+{
+    const QString path = MakeProject("real.hpr");
+    ASSERT_TRUE(Start());
+    QFile source(QFileInfo(path).dir().filePath("lone.s"));
+    ASSERT_TRUE(source.open(QIODevice::WriteOnly));
+    source.close();
+    ASSERT_NE(m_app.OpenDocumentFile(source.fileName()), nullptr);
+    ASSERT_NE(Frame().m_pProject, nullptr);
+    CDocument* project = m_app.OpenDocumentFile(path);
+    ASSERT_NE(project, nullptr);
+    EXPECT_EQ(Frame().m_pProject, project);
+    EXPECT_TRUE(m_prompt.Boxes().isEmpty());
+    EXPECT_EQ(Frame().GetMdiArea()->subWindowList().size(), 2);
+}
+
 TEST_F(AppTest, CommandLineOpensAProjectAndRemembersIt)
 {
     const QString path = MakeProject("cmd.hpr");
