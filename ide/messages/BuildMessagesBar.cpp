@@ -6,6 +6,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -165,8 +166,24 @@ void CBuildMessagesList::SetHorizontalExtent(int pixels)
     emit m_pLayout->documentSizeChanged(m_pLayout->documentSize());
 }
 
+bool CBuildMessagesList::event(QEvent* e)
+{
+    if (e->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(e)->matches(QKeySequence::Copy)) {
+        e->accept();
+        return true;
+    }
+    return QPlainTextEdit::event(e);
+}
+
 void CBuildMessagesList::keyPressEvent(QKeyEvent* e)
 {
+    if (e->matches(QKeySequence::Copy)) {
+        if (m_nCurrent >= 0)
+            QGuiApplication::clipboard()->setText(Text(m_nCurrent));
+        e->accept();
+        return;
+    }
     const int page = std::max(1, viewport()->height() / std::max(1, fontMetrics().height()));
     int row = m_nCurrent;
     switch (e->key()) {

@@ -49,6 +49,9 @@ signals:
     void clearRequested();
 
 protected:
+    // Ctrl+C (the platform's Copy key) copies the selected line, before the window's
+    // Edit > Copy can take the key for the editor.
+    bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;

@@ -6,6 +6,7 @@
 #include "SourceEditView.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLayout>
@@ -209,6 +210,8 @@ TEST_F(MessagesBarTest, RightButtonMenuAndItsSelection)
     EXPECT_EQ(list->currentRow(), 1);
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(list->currentRow(), 2);
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "three") << "Ctrl+C copies the line";
 
     list->GetJumpToStartAction()->trigger();
     EXPECT_EQ(list->currentRow(), 0);
