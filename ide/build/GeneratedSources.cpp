@@ -86,8 +86,8 @@ QByteArray VisibleListBody(const CProjectDocument& project)
 // entry point and in every entry table.
 QByteArray ConfigProgramBody(int romId)
 {
-    return Lines({"ASSEMBLE", "  NIBASC /HPHP48-R/", "RPL", "::",
-                  "* This is our $CONFIG program (attaches to home directory)"}) +
+    return Lines({"ASSEMBLE", "  NIBASC /HPHP48-R/", "RPL",
+                  "::", "* This is our $CONFIG program (attaches to home directory)"}) +
            "  " + QByteArray::number(romId) + kEol + Lines({"  TOSRRP", ";"});
 }
 
