@@ -280,6 +280,9 @@ private:
     void RomPointer(const Token& t, std::vector<Obj>& into, int depth);
     void RawPointer(const Token& t, std::vector<Obj>& into, int depth);
     void AccessPointer(const Token& t, std::vector<Obj>& into, int depth);
+    // A prolog and two hex fields of `width` nibbles each (ROMPTR, ACPTR).
+    void HexPair(const Token& t, std::vector<Obj>& into, const char* prolog, int width,
+                 std::uint32_t max, const char* first, const char* second);
     void Array(const Token& t, std::vector<Obj>& into, int depth);
     void LinkedArray(const Token& t, std::vector<Obj>& into, int depth);
     void Code(const Token& t, std::vector<Obj>& into, int depth);
@@ -837,19 +840,25 @@ void Compiler::Grob(const Token& t, std::vector<Obj>& into, int)
     into.push_back(Leaf(t.at, "DOGROB", 5 + *count, std::move(lines)));
 }
 
+void Compiler::HexPair(const Token& t, std::vector<Obj>& into, const char* prolog, int width,
+                       std::uint32_t max, const char* first, const char* second)
+{
+    const auto a = HexArgument(t, first, max);
+    if (!a) {
+        return;
+    }
+    const auto b = HexArgument(t, second, max);
+    if (!b) {
+        return;
+    }
+    const std::string field = std::string("CON(").append(std::to_string(width)).append(")");
+    into.push_back(Leaf(t.at, prolog, 2 * width,
+                        {Statement(field, Hex(*a), t.at), Statement(field, Hex(*b), t.at)}));
+}
+
 void Compiler::RomPointer(const Token& t, std::vector<Obj>& into, int)
 {
-    const auto library = HexArgument(t, "a library number in hex", 0xFFF);
-    if (!library) {
-        return;
-    }
-    const auto command = HexArgument(t, "a command number in hex", 0xFFF);
-    if (!command) {
-        return;
-    }
-    into.push_back(
-        Leaf(t.at, "DOROMP", 6,
-             {Statement("CON(3)", Hex(*library), t.at), Statement("CON(3)", Hex(*command), t.at)}));
+    HexPair(t, into, "DOROMP", 3, 0xFFF, "a library number in hex", "a command number in hex");
 }
 
 void Compiler::RawPointer(const Token& t, std::vector<Obj>& into, int)
@@ -866,17 +875,8 @@ void Compiler::RawPointer(const Token& t, std::vector<Obj>& into, int)
 
 void Compiler::AccessPointer(const Token& t, std::vector<Obj>& into, int)
 {
-    const auto address = HexArgument(t, "an address in hex", 0xFFFFF);
-    if (!address) {
-        return;
-    }
-    const auto mapper = HexArgument(t, "the address of its bank code in hex", 0xFFFFF);
-    if (!mapper) {
-        return;
-    }
-    into.push_back(
-        Leaf(t.at, "DOACPTR", 10,
-             {Statement("CON(5)", Hex(*address), t.at), Statement("CON(5)", Hex(*mapper), t.at)}));
+    HexPair(t, into, "DOACPTR", 5, 0xFFFFF, "an address in hex",
+            "the address of its bank code in hex");
 }
 
 std::optional<Obj> Compiler::ArrayElement(const Token& t, int depth)
