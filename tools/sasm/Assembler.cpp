@@ -192,6 +192,20 @@ public:
 private:
     friend class Scope;
 
+    // An address in the module as a value: relative to the module's start, or absolute
+    // when the source is assembled for a fixed origin.
+    Value AddressValue(std::uint32_t address) const
+    {
+        Value value;
+        value.number = address;
+        value.base = Value::Base::Module;
+        if (m_options.origin) {
+            value.base = Value::Base::Absolute;
+            value.number += *m_options.origin;
+        }
+        return value;
+    }
+
     // --- messages
     void Error(const Origin& origin, std::size_t sequence, std::string text)
     {
@@ -303,26 +317,14 @@ bool Scope::Anonymous(std::string_view kind, Value& value, std::string& error, b
         if (forward) {
             for (const auto& [index, address] : labels) {
                 if (index > m_statementIndex) {
-                    value = Value();
-                    value.number = address;
-                    value.base = Value::Base::Module;
-                    if (m_assembler.m_options.origin) {
-                        value.base = Value::Base::Absolute;
-                        value.number += *m_assembler.m_options.origin;
-                    }
+                    value = m_assembler.AddressValue(address);
                     return true;
                 }
             }
         } else {
             for (auto it = labels.rbegin(); it != labels.rend(); ++it) {
                 if (it->first <= m_statementIndex) {
-                    value = Value();
-                    value.number = it->second;
-                    value.base = Value::Base::Module;
-                    if (m_assembler.m_options.origin) {
-                        value.base = Value::Base::Absolute;
-                        value.number += *m_assembler.m_options.origin;
-                    }
+                    value = m_assembler.AddressValue(it->second);
                     return true;
                 }
             }
@@ -339,14 +341,7 @@ bool Scope::Anonymous(std::string_view kind, Value& value, std::string& error, b
 
 Value Scope::Here()
 {
-    Value value;
-    value.number = m_address;
-    value.base = Value::Base::Module;
-    if (m_assembler.m_options.origin) {
-        value.base = Value::Base::Absolute;
-        value.number += *m_assembler.m_options.origin;
-    }
-    return value;
+    return m_assembler.AddressValue(m_address);
 }
 
 bool Assembler::EvaluateEquate(SymbolEntry& entry, bool final, Value& value, std::string& error,
@@ -506,12 +501,7 @@ void Assembler::DefineLabel(const std::string& label)
     }
     SymbolEntry entry;
     entry.kind = SymbolEntry::Kind::Label;
-    entry.value.number = m_address;
-    entry.value.base = Value::Base::Module;
-    if (m_options.origin) {
-        entry.value.base = Value::Base::Absolute;
-        entry.value.number += *m_options.origin;
-    }
+    entry.value = AddressValue(m_address);
     DefineSymbol(label, entry);
 }
 
