@@ -36,6 +36,22 @@ function(velmora_add_fuzzer)
     set_tests_properties(${F_NAME} PROPERTIES LABELS fuzz TIMEOUT 600)
 endfunction()
 
+# The static library that holds a console tool's logic (the tests, the fuzz targets and
+# the thin main link it): its folder is on the include path, and in the fuzzing build it
+# is compiled for coverage feedback.
+#   velmora_add_tool_library(NAME sasm_core SOURCES a.cpp a.h LIBS PUBLIC saturn_object)
+function(velmora_add_tool_library)
+    cmake_parse_arguments(L "" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_library(${L_NAME} STATIC ${L_SOURCES})
+    target_include_directories(${L_NAME} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    if(L_LIBS)
+        target_link_libraries(${L_NAME} ${L_LIBS})
+    endif()
+    if(VELMORA_FUZZ)
+        target_compile_options(${L_NAME} PRIVATE -fsanitize=fuzzer-no-link)
+    endif()
+endfunction()
+
 # A console tool: an executable linked against Quorvex statically (through the libraries
 # it names, which link quorvex_static, never the shared quorvex), so that a copy of it
 # runs alone in any folder. With HPTOOLS it is also copied, at build and at install, into
