@@ -2,6 +2,7 @@
 // so that transcripts hold short relative names.
 #pragma once
 
+#include "../ScratchFolder.h"
 #include "Wendrix.h"
 
 #include <gtest/gtest.h>
@@ -45,22 +46,10 @@ inline const std::string kUsage =
     "\n"
     "Quotes are required around any filename that contains spaces.\n";
 
-class WendrixTest : public ::testing::Test
+class WendrixTest : public ScratchFolderTest
 {
 protected:
-    void SetUp() override
-    {
-        m_home = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "wendrix-XXXXXX");
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        std::filesystem::current_path(m_dir);
-    }
-    void TearDown() override
-    {
-        std::filesystem::current_path(m_home);
-        std::filesystem::remove_all(m_dir);
-    }
+    WendrixTest() : ScratchFolderTest("wendrix") {}
 
     static void Write(const std::string& name, const std::string& bytes)
     {
@@ -91,6 +80,4 @@ protected:
     }
 
     std::string m_transcript;
-    std::filesystem::path m_dir;
-    std::filesystem::path m_home;
 };

@@ -2,6 +2,7 @@
 // index text, then up to six object files o1 .. o6, separated by lines "==". A run may
 // reject lines and objects, but it must never crash, never fail its own verification,
 // and a directory it reports as written must walk to exactly its own length.
+#include "../ScratchFolder.h"
 #include "NibbleFile.h"
 #include "Wendrix.h"
 
@@ -21,22 +22,6 @@ void Fail(const char* what, const std::string& transcript)
 {
     std::fprintf(stderr, "%s\n%s\n", what, transcript.c_str());
     std::abort();
-}
-
-// Every run happens in one private folder, emptied before each input.
-void EnterScratchFolder()
-{
-    static bool entered = false;
-    if (!entered) {
-        std::string pattern = std::filesystem::temp_directory_path() / "wendrix-fuzz-XXXXXX";
-        if (!mkdtemp(pattern.data()) || chdir(pattern.c_str()) != 0) {
-            std::abort();
-        }
-        entered = true;
-    }
-    for (const auto& entry : std::filesystem::directory_iterator(".")) {
-        std::filesystem::remove_all(entry.path());
-    }
 }
 
 // The directory as written must walk, from its prolog, to the end of the file.
@@ -79,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         return 0;
     }
 
-    EnterScratchFolder();
+    EnterScratchFolder("wendrix-fuzz");
     std::ofstream("index", std::ios::binary) << parts[0];
     for (std::size_t i = 1; i < parts.size(); ++i) {
         std::ofstream("o" + std::to_string(i), std::ios::binary) << parts[i];

@@ -2,6 +2,7 @@
 // fault named at the use's source line with exit 1 and no download file.
 #include "Loader.h"
 
+#include "../ScratchFolder.h"
 #include "ToolFiles.h"
 
 #include <gtest/gtest.h>
@@ -33,22 +34,10 @@ saturn::Relocation Field(std::uint32_t offset, RelocationBase base, std::string 
     return {offset, width, relative, check, base, std::move(symbol), addend};
 }
 
-class LoaderTest : public ::testing::Test
+class LoaderTest : public ScratchFolderTest
 {
 protected:
-    void SetUp() override
-    {
-        m_home = std::filesystem::current_path();
-        std::string pattern = std::filesystem::temp_directory_path() / "sload-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        std::filesystem::current_path(m_dir);
-    }
-    void TearDown() override
-    {
-        std::filesystem::current_path(m_home);
-        std::filesystem::remove_all(m_dir);
-    }
+    LoaderTest() : ScratchFolderTest("sload") {}
     static void Write(const std::string& path, const std::string& text)
     {
         std::string error;
@@ -73,7 +62,6 @@ protected:
         return code;
     }
 
-    std::filesystem::path m_home, m_dir;
     std::string m_transcript;
 };
 

@@ -2,6 +2,7 @@
 // given; the rest is the file. A run may refuse the input, but it must never crash, never
 // end in an unexpected exception, leave nothing behind when it fails, and a library it
 // reports as written must walk to exactly its own length.
+#include "../ScratchFolder.h"
 #include "NibbleFile.h"
 #include "Usrlib.h"
 
@@ -22,21 +23,6 @@ void Fail(const char* what, const std::string& transcript)
     std::abort();
 }
 
-void EnterScratchFolder()
-{
-    static bool entered = false;
-    if (!entered) {
-        std::string pattern = std::filesystem::temp_directory_path() / "usrlib-fuzz-XXXXXX";
-        if (!mkdtemp(pattern.data()) || chdir(pattern.c_str()) != 0) {
-            std::abort();
-        }
-        entered = true;
-    }
-    for (const auto& entry : std::filesystem::directory_iterator(".")) {
-        std::filesystem::remove_all(entry.path());
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
@@ -44,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     if (nSize == 0) {
         return 0;
     }
-    EnterScratchFolder();
+    EnterScratchFolder("usrlib-fuzz");
     std::ofstream("in.dir", std::ios::binary)
         .write(reinterpret_cast<const char*>(pData + 1), static_cast<std::streamsize>(nSize - 1));
     std::ostringstream out;
