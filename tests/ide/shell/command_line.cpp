@@ -56,16 +56,6 @@ TEST(CommandLine, ModesAndErrors)
     }
 }
 
-TEST(CommandLine, UsageNamesEveryMode)
-{
-    const QString usage = CommandLineUsage();
-    for (const char* mode :
-         {"velmora [FILE...]", "velmora -p FILE...", "velmora --build PROJECT.hpr [--config NAME]",
-          "velmora --transfer FILE [--name NAME] [--protocol NAME]", "velmora --simulate FILE"}) {
-        EXPECT_TRUE(usage.contains(mode)) << mode << "\n" << usage.toStdString();
-    }
-}
-
 #ifdef VELMORA_BINARY
 TEST(CommandLine, ProgramAnswersWithoutDisplay)
 {

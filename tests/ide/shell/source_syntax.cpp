@@ -81,13 +81,6 @@ TEST(SourceLexer, SpansAndStatesAcrossLines)
         EXPECT_EQ(Render(c.lines, c.state), c.expected) << c.lines.join('/').toStdString();
 }
 
-TEST(SourceLexer, LanguageFromFileName)
-{
-    EXPECT_EQ(InitialState(LanguageOfFile(u"MAIN.A")), kAsmFile);
-    EXPECT_EQ(InitialState(LanguageOfFile(u"main.s")), kRpl);
-    EXPECT_EQ(InitialState(LanguageOfFile(u"Untitled")), kRpl);
-}
-
 // Brackets of every line of text, as the editor keeps them per line.
 std::vector<std::vector<SourceMatch::Bracket>> BracketLines(const QStringList& lines)
 {

@@ -5,7 +5,6 @@
 #include "NibbleFile.h"
 #include "SourceReference.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 
 namespace {
@@ -172,25 +171,5 @@ TEST_F(ToolChainTest, EachToolsErrorLeadsToTheSourceLine)
         EXPECT_FALSE(QFile::exists(m_dir.filePath("Compiled/Bad.gx"))) << c.tool;
     }
 }
-
-#ifdef VELMORA_PROGRAM
-// The program itself, with the settings of a fresh machine: the tool location defaults
-// to the tools beside it.
-TEST_F(ToolChainTest, FreshSettingsBuildTheExampleWithoutAWindow)
-{
-    CopyExample();
-    QProcess velmora;
-    QProcessEnvironment env;
-    env.insert("XDG_CONFIG_HOME", m_dir.filePath("config"));
-    env.insert("HOME", m_dir.path());
-    velmora.setProcessEnvironment(env);
-    velmora.start(VELMORA_PROGRAM, {"--build", m_dir.filePath("hello.hpr")});
-    ASSERT_TRUE(velmora.waitForFinished(120000));
-    const QByteArray out = velmora.readAllStandardOutput() + velmora.readAllStandardError();
-    EXPECT_EQ(velmora.exitCode(), 0) << out.toStdString();
-    for (const Expected& object : kHello)
-        CheckObject(m_dir.filePath(QString("Compiled/") + object.name + ".gx"), object);
-}
-#endif
 
 } // namespace
