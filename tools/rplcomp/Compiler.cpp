@@ -267,6 +267,9 @@ private:
     void ExtendedReal(const Token& t, std::vector<Obj>& into, int depth);
     void Complex(const Token& t, std::vector<Obj>& into, int depth);
     void ExtendedComplex(const Token& t, std::vector<Obj>& into, int depth);
+    // A real literal: one number of the given format after the prefix.
+    void RealLiteral(const Token& t, std::vector<Obj>& into, const RealFormat& format,
+                     const char* prolog, int size, const char* what);
     // A complex literal: two numbers of the given format after the prefix.
     void ComplexPair(const Token& t, std::vector<Obj>& into, const RealFormat& format,
                      const char* prolog, int size, const char* what);
@@ -645,32 +648,29 @@ void Compiler::Bint(const Token& t, std::vector<Obj>& into, int)
     }
 }
 
-void Compiler::Real(const Token& t, std::vector<Obj>& into, int)
+void Compiler::RealLiteral(const Token& t, std::vector<Obj>& into, const RealFormat& format,
+                           const char* prolog, int size, const char* what)
 {
     const std::optional<Token> number = Argument(t, "a decimal number");
-    std::string error;
     if (!number) {
         return;
     }
-    if (const auto body = RealBody(number->text, kReal, error)) {
-        into.push_back(Leaf(t.at, "DOREAL", 16, {Statement("NIBHEX", *body, t.at)}));
+    std::string error;
+    if (const auto body = RealBody(number->text, format, error)) {
+        into.push_back(Leaf(t.at, prolog, size, {Statement("NIBHEX", *body, t.at)}));
     } else {
-        Error(number->at, "bad real number: " + error);
+        Error(number->at, std::string("bad ").append(what).append(": ").append(error));
     }
+}
+
+void Compiler::Real(const Token& t, std::vector<Obj>& into, int)
+{
+    RealLiteral(t, into, kReal, "DOREAL", 16, "real number");
 }
 
 void Compiler::ExtendedReal(const Token& t, std::vector<Obj>& into, int)
 {
-    const std::optional<Token> number = Argument(t, "a decimal number");
-    std::string error;
-    if (!number) {
-        return;
-    }
-    if (const auto body = RealBody(number->text, kExtendedReal, error)) {
-        into.push_back(Leaf(t.at, "DOEREL", 21, {Statement("NIBHEX", *body, t.at)}));
-    } else {
-        Error(number->at, "bad extended real number: " + error);
-    }
+    RealLiteral(t, into, kExtendedReal, "DOEREL", 21, "extended real number");
 }
 
 void Compiler::ComplexPair(const Token& t, std::vector<Obj>& into, const RealFormat& format,
